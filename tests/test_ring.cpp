@@ -2,7 +2,8 @@
 // double precision, the spark renewal's draw order and the alpha clamp.
 #include "app/rand15.h"
 #include "effects/fire_ring.h"
-#include "reference_rand.h"
+#include "tests/reference_rand.h"
+#include "tests/support.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -105,4 +106,56 @@ TEST(FireRing, SparkShortOfMinusThreeIsNotRenewed)
     DrawRingParticle(0, 0);
     EXPECT_EQ(randDraws, drawsBefore);
     EXPECT_FLOAT_EQ(p.offset, -2.95f);
+}
+
+namespace {
+
+int CurrentAlphaByte()
+{
+    float colour[4] = {};
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    return static_cast<int>(colour[3] * 255.0f + 0.5f);
+}
+
+} // namespace
+
+TEST(FireRingDrawn, SparkFadesWithItsOffsetAndIsClampedPastMinusThree)
+{
+    ASSERT_TRUE(OpenTestWindow());
+    ringFade = 255;
+    RingParticle& p = ringParticles[90][2];
+
+    p.speed = 0.05f;
+    p.offset = -1.4f; // -1.5 after the floor speed
+    DrawRingParticle(90, 2);
+    EXPECT_EQ(CurrentAlphaByte(), 127);
+
+    ringFade = 100;
+    p.speed = 0.05f;
+    p.offset = 0.0f;
+    DrawRingParticle(90, 2);
+    EXPECT_EQ(CurrentAlphaByte(), 96); // trunc(100 - 100 * 0.1 / 3)
+
+    // Past -3 the formula goes negative: drawn once more at alpha 0, then renewed.
+    ringFade = 255;
+    p.speed = 0.15f;
+    p.offset = -2.95f;
+    DrawRingParticle(90, 2);
+    EXPECT_EQ(CurrentAlphaByte(), 0);
+    EXPECT_EQ(p.offset, 0.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    CloseTestWindow();
+}
+
+TEST(FireRingDrawn, RingPassLeavesTheMatrixStackBalanced)
+{
+    ASSERT_TRUE(OpenTestWindow());
+    GLint depthBefore = 0, depthAfter = 0;
+    glMatrixMode(GL_MODELVIEW);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
+    DrawFireRing();
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+    EXPECT_EQ(depthAfter, depthBefore);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    CloseTestWindow();
 }

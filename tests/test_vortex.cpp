@@ -2,8 +2,10 @@
 // size draw that every particle makes before its own renewal.
 #include "app/rand15.h"
 #include "effects/vortex.h"
-#include "reference_rand.h"
+#include "tests/reference_rand.h"
+#include "tests/support.h"
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 TEST(Vortex, LayoutDrawsSixValuesPerParticleAndSplitsAtIndex250)
@@ -113,4 +115,33 @@ TEST(Vortex, SlowestInitialParticleLives113Frames)
         ASSERT_LT(frames, 1000);
     }
     EXPECT_EQ(frames, 113);
+}
+
+namespace {
+
+int AlphaAfterDrawing(int index, float height, float speedBefore)
+{
+    vortexParticles[index].height = height;
+    vortexParticles[index].speed = speedBefore;
+    DrawVortexParticle(index, 123);
+    float colour[4] = {};
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    return static_cast<int>(colour[3] * 255.0f + 0.5f);
+}
+
+} // namespace
+
+TEST(VortexDrawn, AlphaRisesToTheCentreAndWrapsPastIt)
+{
+    ASSERT_TRUE(OpenTestWindow());
+    // Sinking particle (index 0): height after the move is height - (speed + 0.001).
+    EXPECT_EQ(AlphaAfterDrawing(0, 7.0f, 0.009f), 0);    // 6.99: trunc(0.36)
+    EXPECT_EQ(AlphaAfterDrawing(0, 3.51f, 0.009f), 127); // 3.5
+    EXPECT_EQ(AlphaAfterDrawing(0, 0.01f, 0.009f), 255); // 0.0
+    EXPECT_EQ(AlphaAfterDrawing(0, -0.4f, 0.099f), 17);  // -0.5: 273, low byte 17
+    // Rising particle (index 499) mirrors it.
+    EXPECT_EQ(AlphaAfterDrawing(499, -3.51f, 0.009f), 127);
+    EXPECT_EQ(AlphaAfterDrawing(499, 0.4f, 0.099f), 17);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    CloseTestWindow();
 }
