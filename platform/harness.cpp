@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -12,6 +13,7 @@ namespace {
 Harness installed;
 bool isInstalled = false;
 std::map<std::string, int> callCounts;
+size_t answersGiven = 0;
 }
 
 void InstallHarness(const Harness& harness)
@@ -19,6 +21,7 @@ void InstallHarness(const Harness& harness)
     installed = harness;
     isInstalled = true;
     callCounts.clear();
+    answersGiven = 0;
     // The harness never shows anything: draw off screen and keep audio in memory.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -31,6 +34,14 @@ void RemoveHarness()
 }
 
 bool HarnessInstalled() { return isInstalled; }
+
+int NextHarnessAnswer()
+{
+    const std::vector<int>& answers = installed.answers;
+    if (answers.empty())
+        return IDYES;
+    return answers[std::min(answersGiven++, answers.size() - 1)];
+}
 
 const Harness* CurrentHarness() { return isInstalled ? &installed : nullptr; }
 

@@ -32,6 +32,8 @@ struct HGLRC__ {
 // Counts the call and tells whether the harness wants this operation to fail now.
 bool PlatformCallFails(const char* operation);
 const Harness* CurrentHarness();
+// The harness's reply to the next Yes/No box.
+int NextHarnessAnswer();
 
 // SDL subsystems, started on first use.
 bool EnsureVideo();

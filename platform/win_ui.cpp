@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -158,7 +159,7 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
 {
     const bool yesNo = (type & 0xF) == MB_YESNO;
     if (const Harness* harness = CurrentHarness()) {
-        int result = yesNo ? harness->answer : IDOK;
+        int result = yesNo ? NextHarnessAnswer() : IDOK;
         fprintf(stderr, "%s: %s\n", caption, text);
         if (harness->onMessageBox)
             harness->onMessageBox(caption, text, type, result);

@@ -36,7 +36,7 @@ struct Options {
     std::string outDir = ".";
     long until = 8600;
     std::vector<ScriptedKey> keys;
-    int answer = IDYES;
+    std::vector<int> answers{IDYES};  // one per Yes/No box in turn, the last repeated
     std::vector<std::string> failures;
     std::string statePath;
     std::string audioPath;
@@ -70,7 +70,7 @@ Run run;
     fprintf(stderr,
             "korvale-capture: %s\n"
             "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
-            "                       [--answer yes|no] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
+            "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
             "                       [--video FILE.mp4]\n"
             "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B\n",
             problem);
@@ -141,10 +141,14 @@ Options Parse(int argc, char** argv)
                 options.keys.push_back({static_cast<int>(Number(fields[0])), KeyCode(fields[1]), fields[2] == "down"});
             }
         } else if (arg == "--answer") {
-            std::string answer = value();
-            if (answer != "yes" && answer != "no")
+            options.answers.clear();
+            for (const std::string& answer : Split(value(), ',')) {
+                if (answer != "yes" && answer != "no")
+                    Usage("--answer takes yes or no (or a comma-separated list of them)");
+                options.answers.push_back(answer == "yes" ? IDYES : IDNO);
+            }
+            if (options.answers.empty())
                 Usage("--answer takes yes or no");
-            options.answer = answer == "yes" ? IDYES : IDNO;
         } else if (arg == "--fail") {
             options.failures.push_back(value());
         } else if (arg == "--state") {
@@ -201,10 +205,11 @@ void FinishRender()
             "{\"frame\":%ld,\"demoFrame\":%d,\"planetFrame\":%d,\"spinAngle\":%d,\"phaseAngle\":%.9g,"
             "\"planetYaw\":%.9g,\"sceneSwitch\":%d,\"switchCooldown\":%d,\"lastBangRays\":%d,\"flashFrame\":%d,"
             "\"wheelFrame\":%d,\"musicNoticeFrame\":%d,\"musicState\":%d,\"ringRadius\":%.9g,\"ringFade\":%d,"
-            "\"burstFrame\":%d,\"rand\":%u,\"draws\":%llu,\"sounds\":[%s]}\n",
+            "\"burstFrame\":%d,\"rand\":%u,\"draws\":%llu,\"scene\":\"%s\",\"sounds\":[%s]}\n",
             run.renderCalls - 1, demoFrame, planetFrame, spinAngle, phaseAngle, planetYaw, sceneSwitch ? 1 : 0,
             switchCooldown, lastBangRays, flashFrame, wheelFrame, musicNoticeFrame, musicState, ringRadius, ringFade,
-            burstFrame, randState, static_cast<unsigned long long>(randDraws), sounds.c_str());
+            burstFrame, randState, static_cast<unsigned long long>(randDraws),
+            run.startDemoFrame < 5000 ? "words" : run.startPlanet ? "planet" : "nova", sounds.c_str());
 }
 
 void OnIdle()
@@ -297,7 +302,7 @@ int main(int argc, char** argv)
         return 2;
 
     Harness harness;
-    harness.answer = run.options.answer;
+    harness.answers = run.options.answers;
     harness.failures = run.options.failures;
     harness.onIdle = OnIdle;
     harness.onPresent = OnPresent;
