@@ -186,6 +186,27 @@ TEST(NovaRun, ScriptedKeysHoldThePlanetShowTheNoticesAndReopenTheWindow)
     ASSERT_TRUE(ReadPng(dir + "/frame-06130.png", rgb, width, height));
     EXPECT_TRUE(MatchesGolden("planet-held", rgb, width, height));
 
+    // F1 in the nova: the window reopens and lays out every table again (at least 11400 draws) while
+    // the ring and the burst go on counting.
+    const double reinit = StateField(s[6601], "draws") - StateField(s[6600], "draws");
+    EXPECT_GE(reinit, 5400 + 3000 + 3000 + 502);
+    for (int call = 6590; call < 6620; ++call) {
+        EXPECT_EQ(Field(s[call], "burstFrame"), (Field(s[call - 1], "burstFrame") + 1) % 251) << call;
+        EXPECT_EQ(Field(s[call], "ringFade"), 255 - Field(s[call], "burstFrame")) << call;
+    }
+    int wrongBangs = 0, firstWrong = -1;
+    for (size_t call = 6012; call < s.size(); ++call) {
+        // The held planet frames delay the bursts by 50 calls.
+        const long nova = static_cast<long>(call) - (call > 6150 ? 50 : 0);
+        const bool held = call >= 6101 && call <= 6150;
+        if (Played(s[call], "data/bang.wav") != (!held && BangDue(nova))) {
+            ++wrongBangs;
+            if (firstWrong < 0)
+                firstWrong = static_cast<int>(call);
+        }
+    }
+    EXPECT_EQ(wrongBangs, 0) << "first at call " << firstWrong;
+
     // Music keys after 6000: the notice runs 100 frames from the call after the key.
     EXPECT_EQ(Field(s[6200], "musicState"), 1);
     EXPECT_EQ(Field(s[6320], "musicState"), 2);
@@ -201,21 +222,6 @@ TEST(NovaRun, ScriptedKeysHoldThePlanetShowTheNoticesAndReopenTheWindow)
     EXPECT_TRUE(MatchesGolden("notice-mod2", mod2, 280, 24));
     EXPECT_TRUE(MatchesGolden("notice-off", off, 280, 24));
     EXPECT_NE(mod1, mod2);
-
-    // F1 in the nova: the window reopens and lays out every table again (at least 11400 draws) while
-    // the ring and the burst go on counting.
-    const double reinit = StateField(s[6601], "draws") - StateField(s[6600], "draws");
-    EXPECT_GE(reinit, 5400 + 3000 + 3000 + 502);
-    for (int call = 6590; call < 6620; ++call) {
-        EXPECT_EQ(Field(s[call], "burstFrame"), (Field(s[call - 1], "burstFrame") + 1) % 251) << call;
-        EXPECT_EQ(Field(s[call], "ringFade"), 255 - Field(s[call], "burstFrame")) << call;
-    }
-    for (size_t call = 6012; call < s.size(); ++call) {
-        // The held planet frames delay the bursts by 50 calls.
-        const long nova = static_cast<long>(call) - (call > 6150 ? 50 : 0);
-        const bool held = call >= 6101 && call <= 6150;
-        EXPECT_EQ(Played(s[call], "data/bang.wav"), !held && BangDue(nova)) << call;
-    }
 }
 
 TEST(NovaRun, VideoCarriesEveryPresentedFrameAndASoundTrackOfTheSameLength)
