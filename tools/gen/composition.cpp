@@ -56,12 +56,11 @@ struct Song {
     explicit Song(int bars) : cells(size_t(bars) * kBarRows * kChannels) {}
     int Rows() const { return int(cells.size() / kChannels); }
     xm::Cell& At(int row, int ch) { return cells[size_t(row) * kChannels + ch]; }
+    // Every note also sets its channel's place in the stereo field: a new note resets the panning.
     void Note(int row, int ch, int note, int instr, int vol) {
+        static const uint8_t pan[kChannels] = {128, 128, 156, 128, 72, 128, 184, 128, 92, 176, 150, 164};
         if (row >= Rows()) return;
-        xm::Cell& c = At(row, ch);
-        c.note = uint8_t(note);
-        c.instr = uint8_t(instr);
-        c.volume = Vol(vol);
+        At(row, ch) = xm::Cell{uint8_t(note), uint8_t(instr), Vol(vol), pan[ch] == 128 ? uint8_t(0) : uint8_t(8), pan[ch] == 128 ? uint8_t(0) : pan[ch]};
     }
     void Off(int row, int ch) {
         if (row < Rows()) At(row, ch) = xm::Cell{xm::kKeyOff, 0, 0, 0, 0};
@@ -209,7 +208,7 @@ Song ComposeFirst() {
     const std::vector<int> upDown = {0, 1, 2, 3, 4, 3, 2, 1};
     const std::vector<int> sparse = {0, -1, 2, -1, 3, -1, 2, -1};
     const std::string kick4 = "X...x...X...x...";
-    const std::string snare2 = "....x.......x...";
+    const std::string snare2 = "....X.......X...";
     const std::string hats8 = "..x...x...x...x.";
     const std::string hats16 = "3.x23.x23.x23.x2";
     const std::string fill = "....x.......x...""....x.......x...""....x.......x...""x.3.x.4.x5x6x7x8";
@@ -233,13 +232,13 @@ Song ComposeFirst() {
         Crash(s, bar);
         Pads(s, bar, Join(themeA, themeA), 34, voicing);
         Pads(s, bar + 16, themeB, 34, voicing);
-        Bassline(s, bar, Join(Join(themeA, themeA), themeB), kDrive, 48);
-        Arpeggio(s, bar, kArpCh, Join(Join(themeA, themeA), themeB), upDown, 4, 26);
+        Bassline(s, bar, Join(Join(themeA, themeA), themeB), kDrive, 44);
+        Arpeggio(s, bar, kArpCh, Join(Join(themeA, themeA), themeB), upDown, 4, 30);
         if (counter) Arpeggio(s, bar + 8, kCounterCh, themeA, {3, -1, -1, 2, -1, -1, 4, -1}, 5, 20);
-        Melody(s, bar, kLeadCh, kLead, melodyA1, 46);
-        Melody(s, bar + 8, kLeadCh, kLead, melodyA2, 48);
+        Melody(s, bar, kLeadCh, kLead, melodyA1, 58);
+        Melody(s, bar + 8, kLeadCh, kLead, melodyA2, 60);
         Crash(s, bar + 16, 40);
-        Melody(s, bar + 16, kLeadCh, kLead, melodyB, 48);
+        Melody(s, bar + 16, kLeadCh, kLead, melodyB, 60);
         Echo(s, bar, bar + 24, kLeadCh, kEchoCh, 3, 0.4);
         Drum(s, bar, 24, kKickCh, kKick, kick4);
         Drum(s, bar, 24, kSnareCh, kSnare, snare2);
@@ -252,7 +251,7 @@ Song ComposeFirst() {
     Pads(s, 40, breakP, 42, voicing);
     Bassline(s, 40, breakP, kHold, 44);
     Arpeggio(s, 40, kArpCh, breakP, upDown, 4, 22);
-    Melody(s, 40, kLeadCh, kLead, melodyBreak, 40);
+    Melody(s, 40, kLeadCh, kLead, melodyBreak, 52);
     Echo(s, 40, 48, kLeadCh, kEchoCh, 6, 0.5);
     Drum(s, 44, 4, kHatCh, kHat, hats8);
     Drum(s, 47, 1, kKickCh, kKick, "X.......X...X.X.");
@@ -269,10 +268,10 @@ Song ComposeFirst() {
     // Theme A once more, then the outro thins out to the pad and falls back to the start.
     Crash(s, 76);
     Pads(s, 76, themeA, 34, voicing);
-    Bassline(s, 76, themeA, kDrive, 48);
-    Arpeggio(s, 76, kArpCh, themeA, upDown, 4, 26);
+    Bassline(s, 76, themeA, kDrive, 44);
+    Arpeggio(s, 76, kArpCh, themeA, upDown, 4, 30);
     Arpeggio(s, 76, kCounterCh, themeA, {3, -1, -1, 2, -1, -1, 4, -1}, 5, 20);
-    Melody(s, 76, kLeadCh, kLead, melodyA1, 48);
+    Melody(s, 76, kLeadCh, kLead, melodyA1, 60);
     Echo(s, 76, 84, kLeadCh, kEchoCh, 3, 0.4);
     Drum(s, 76, 8, kKickCh, kKick, kick4);
     Drum(s, 76, 8, kSnareCh, kSnare, snare2);
@@ -327,7 +326,7 @@ Song ComposeSecond(int firstOrder) {
         Pads(s, bar, chords, 30, voicing);
         Bassline(s, bar, chords, kSyncopated, 50);
         Arpeggio(s, bar, kArpCh, chords, arp, 4, 26);
-        Melody(s, bar, kLeadCh, kLead, melody, 50);
+        Melody(s, bar, kLeadCh, kLead, melody, 60);
         if (echo) {
             Echo(s, bar, bar + 8, kLeadCh, kEchoCh, 3, 0.35);
             Arpeggio(s, bar, kCounterCh, chords, bells, 5, 18);
@@ -342,7 +341,7 @@ Song ComposeSecond(int firstOrder) {
     Pads(s, 24, breakP, 40, voicing);
     Arpeggio(s, 24, kArpCh, breakP, arp, 4, 24);
     Bassline(s, 24, breakP, kPulse, 42);
-    Melody(s, 24, kLeadCh, kLead, "C6:16 A5:16 E6:16 C6:14 r:2", 38);
+    Melody(s, 24, kLeadCh, kLead, "C6:16 A5:16 E6:16 C6:14 r:2", 50);
     Echo(s, 24, 28, kLeadCh, kEchoCh, 6, 0.5);
     Drum(s, 28, 4, kHatCh, kHat, "..x...x...x...x.");
     Drum(s, 28, 4, kSnareCh, kSnare, roll);
