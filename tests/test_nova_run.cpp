@@ -207,10 +207,11 @@ TEST(NovaRun, ScriptedKeysHoldThePlanetShowTheNoticesAndReopenTheWindow)
     }
     EXPECT_EQ(wrongBangs, 0) << "first at call " << firstWrong;
 
-    // Music keys after 6000: the notice runs 100 frames from the call after the key.
-    EXPECT_EQ(Field(s[6200], "musicState"), 1);
-    EXPECT_EQ(Field(s[6320], "musicState"), 2);
-    EXPECT_EQ(Field(s[6440], "musicState"), 0);
+    // Music keys after 6000 act after their frame: the notice runs 100 frames from the next call on.
+    EXPECT_EQ(Field(s[6200], "musicState"), 0);
+    EXPECT_EQ(Field(s[6201], "musicState"), 1);
+    EXPECT_EQ(Field(s[6321], "musicState"), 2);
+    EXPECT_EQ(Field(s[6441], "musicState"), 0);
     for (int k = 1; k <= 100; ++k)
         ASSERT_EQ(Field(s[6200 + k], "musicNoticeFrame"), k) << k;
     EXPECT_EQ(Field(s[6319], "musicNoticeFrame"), 100);
