@@ -298,7 +298,7 @@ int main(int argc, char** argv)
         WriteWavHeader(run.audio, 0);
     }
 
-    if (!run.options.videoPath.empty() && !VideoStart(run.options.videoPath, run.options.until))
+    if (!run.options.videoPath.empty() && !VideoStart(run.options.videoPath, run.options.until - 1))
         return 2;
 
     Harness harness;

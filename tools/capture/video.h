@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-// Starts ffmpeg for FILE (an .mp4); totalFrames only sizes the progress line. False, with a message on
-// standard error, when ffmpeg cannot be started or the side files cannot be written.
+// Starts ffmpeg for FILE (an .mp4); totalFrames (the frames the run will present) only sizes the progress
+// line. False, with a message on standard error, when ffmpeg cannot be started or a side file not written.
 bool VideoStart(const std::string& path, long totalFrames);
 bool VideoActive();
 // The back buffer about to be presented becomes the next video frame.
