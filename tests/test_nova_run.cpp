@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -262,4 +264,16 @@ TEST(NovaRun, VideoCarriesEveryPresentedFrameAndASoundTrackOfTheSameLength)
     EXPECT_EQ(frames, 120);
     EXPECT_NEAR(videoSeconds, 2.0, 0.02);
     EXPECT_NEAR(audioSeconds, videoSeconds, 0.03);
+}
+
+TEST(NovaRun, VideoWithoutFfmpegSaysSoAndLeavesNoFiles)
+{
+    const std::string dir = TempDir("noffmpeg");
+    setenv("PATH", "/nonexistent", 1);
+    std::string err;
+    EXPECT_EQ(RunCapture("--until 5 --video '" + dir + "/v.mp4'", &err), 2);
+    EXPECT_NE(err.find("cannot start ffmpeg"), std::string::npos) << err;
+    EXPECT_NE(err.find("install the ffmpeg package"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/v.mp4"));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/v.mp4.sound.wav"));
 }
