@@ -229,6 +229,13 @@ TEST(ContentTest, ModuleHoldsTwoSongsThatBothPlayersRead) {
     mod.select_subsong(1);
     EXPECT_EQ(mod.get_current_order(), 23) << "song 2 must start at order 23";
 
+    // Switching songs mid-play must not leave the old song's notes hanging: each song's first row starts
+    // or releases every channel.
+    for (int order : {0, 23})
+        for (int c = 0; c < mod.get_num_channels(); ++c)
+            EXPECT_NE(mod.get_pattern_row_channel_command(mod.get_order_pattern(order), 0, c, openmpt::module::command_note), 0)
+                << "order " << order << " channel " << c;
+
     // The two songs are separate pieces: song 2 uses none of song 1's patterns.
     std::set<int> first, second;
     for (int o = 0; o < mod.get_num_orders(); ++o) (o < 23 ? first : second).insert(mod.get_order_pattern(o));

@@ -51,6 +51,10 @@ xm::Sample MakeSample(const std::vector<double>& wave, uint32_t loopStart, uint3
     for (double v : wave) peak = std::max(peak, std::fabs(v));
     xm::Sample s;
     for (double v : wave) s.data.push_back(int16_t(std::lround(v / peak * 0.9 * 32767)));
+    // A one-millisecond fade-in keeps a note's start from clicking, where it lies outside the loop.
+    const size_t ramp = kRate / 1000;
+    if (loopLength == 0 || loopStart >= ramp)
+        for (size_t i = 0; i < ramp && i < s.data.size(); ++i) s.data[i] = int16_t(s.data[i] * double(i) / ramp);
     s.loopStart = loopStart;
     s.loopLength = loopLength;
     double shift = 12 * std::log2(261.6256 * kRate / (8363.0 * contentHz));
