@@ -223,6 +223,13 @@ TEST(ContentTest, ModuleHoldsTwoSongsThatBothPlayersRead) {
     ASSERT_GE(info.num_sequences, 2);
     EXPECT_EQ(info.seq_data[0].entry_point, 0);
     EXPECT_EQ(info.seq_data[1].entry_point, 23);
+    // Both players time the songs alike.
+    for (int song = 0; song < 2; ++song) {
+        mod.select_subsong(song);
+        std::printf("  song %d: libxmp %.1f s, libopenmpt %.1f s\n", song + 1, info.seq_data[song].duration / 1000.0,
+                    mod.get_duration_seconds());
+        EXPECT_NEAR(info.seq_data[song].duration / 1000.0, mod.get_duration_seconds(), 1.0);
+    }
     xmp_release_module(ctx);
     xmp_free_context(ctx);
 
