@@ -6,7 +6,9 @@
 
 #define WINAPI
 #define CALLBACK
+#ifndef APIENTRY
 #define APIENTRY
+#endif
 
 typedef int BOOL;
 typedef unsigned char BYTE;
