@@ -180,9 +180,9 @@ std::vector<double> Metal(double seconds, double decay, uint64_t seed) {
         double m = 0;
         for (double f : freqs) m += std::sin(2 * kPi * f * 3.1 * t) > 0 ? 1 : -1;
         double x = m / 6 + 0.8 * rnd.Signed();
-        double y = 0.86 * (y1 + x - x1);  // two one-pole high-passes
+        double y = 0.55 * (y1 + x - x1);  // two one-pole high-passes near 6 kHz
         x1 = x, y1 = y;
-        hp2 = 0.86 * (hp2 + y - hp1);
+        hp2 = 0.55 * (hp2 + y - hp1);
         hp1 = y;
         w[i] = hp2 * std::exp(-t / decay) * std::min(1.0, (seconds - t) / 0.02);
     }
