@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     }
     std::string dir = argv[1];
     //                 secs  thump: from  to   decay level  noise: from  to  decay level crackle drive hits seed
-    const Blast big{2.0, 75, 26, 0.55, 1.0, 2200, 90, 0.5, 1.6, 40, 2.0, 2, 1};
+    const Blast big{2.0, 75, 26, 0.7, 1.0, 2200, 90, 0.65, 1.6, 40, 2.0, 2, 1};
     const Blast shorts[4] = {
         {0.35, 130, 50, 0.07, 0.9, 3500, 400, 0.07, 1.4, 60, 2.5, 1, 2},
         {0.50, 100, 45, 0.10, 0.6, 5500, 700, 0.10, 1.8, 140, 3.0, 1, 3},
