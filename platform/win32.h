@@ -6,7 +6,9 @@
 
 #define WINAPI
 #define CALLBACK
+#ifndef APIENTRY // GL/gl.h may have defined it already, to nothing as here
 #define APIENTRY
+#endif
 
 typedef int BOOL;
 typedef unsigned char BYTE;
