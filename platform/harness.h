@@ -10,8 +10,9 @@
 #include <vector>
 
 struct Harness {
-    // Reply to every Yes/No message box (IDYES or IDNO); OK boxes are answered with IDOK.
-    int answer = IDYES;
+    // Replies to the Yes/No message boxes in turn (IDYES or IDNO), the last one repeated; OK boxes are
+    // answered with IDOK.
+    std::vector<int> answers{IDYES};
     // Operations made to fail, by platform name ("SetPixelFormat"), or "NAME@N" for the N-th call only.
     std::vector<std::string> failures;
     // PeekMessageA found the queue empty: the frame loop is about to draw. Keys posted here are returned

@@ -6,7 +6,7 @@
 
 #define WINAPI
 #define CALLBACK
-#ifndef APIENTRY // GL/gl.h may have defined it already, to nothing as here
+#ifndef APIENTRY
 #define APIENTRY
 #endif
 

@@ -1,0 +1,102 @@
+// The test harness: forced failures, call counts and the hooks that tests and korvale-capture install.
+#include "platform/internal.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+namespace {
+Harness installed;
+bool isInstalled = false;
+std::map<std::string, int> callCounts;
+size_t answersGiven = 0;
+}
+
+void InstallHarness(const Harness& harness)
+{
+    installed = harness;
+    isInstalled = true;
+    callCounts.clear();
+    answersGiven = 0;
+    // The harness never shows anything: draw off screen and keep audio in memory.
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+}
+
+void RemoveHarness()
+{
+    installed = Harness{};
+    isInstalled = false;
+}
+
+bool HarnessInstalled() { return isInstalled; }
+
+int NextHarnessAnswer()
+{
+    const std::vector<int>& answers = installed.answers;
+    if (answers.empty())
+        return IDYES;
+    return answers[std::min(answersGiven++, answers.size() - 1)];
+}
+
+const Harness* CurrentHarness() { return isInstalled ? &installed : nullptr; }
+
+int HarnessCallCount(const char* operation)
+{
+    auto it = callCounts.find(operation);
+    return it == callCounts.end() ? 0 : it->second;
+}
+
+bool PlatformCallFails(const char* operation)
+{
+    int count = ++callCounts[operation];
+    if (!isInstalled)
+        return false;
+    for (const std::string& failure : installed.failures) {
+        size_t at = failure.find('@');
+        if (failure.compare(0, at, operation) != 0 || (at == std::string::npos ? failure.size() : at) != std::strlen(operation))
+            continue;
+        if (at == std::string::npos || std::atoi(failure.c_str() + at + 1) == count)
+            return true;
+    }
+    return false;
+}
+
+void HarnessPostKey(int virtualKey, bool down)
+{
+    PostPlatformMessage(CurrentWindow(), down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(virtualKey), 1);
+}
+
+void HarnessPostMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    PostPlatformMessage(CurrentWindow(), message, wParam, lParam);
+}
+
+bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height)
+{
+    if (!CurrentContext())
+        return false;
+    HGLRC context = CurrentContext();
+    if (context->framebuffer) {
+        width = 640;
+        height = 480;
+    } else {
+        SDL_GL_GetDrawableSize(context->window->sdl, &width, &height);
+    }
+    rgb.resize(static_cast<size_t>(width) * height * 3);
+    std::vector<uint8_t> rows(rgb.size());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (!context->framebuffer)
+        glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    size_t stride = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&rgb[y * stride], &rows[(height - 1 - y) * stride], stride);
+    return true;
+}
+
+void HarnessMixAudio(int16_t* out, int frames) { MixAudio(out, frames); }

@@ -1,0 +1,234 @@
+// The sound services over one SDL audio device: the tracker module through libopenmpt and the single
+// effect voice behind PlaySoundA, mixed together at 44100 Hz stereo. Under the harness there is no
+// device and the mixer advances only when pulled.
+#include "platform/internal.h"
+#include "platform/music.h"
+
+#include <libopenmpt/libopenmpt.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+struct FMUSIC_MODULE {
+    openmpt_module* module;
+};
+
+namespace {
+
+constexpr int kRate = 44100;
+
+struct Effect {
+    std::string name;
+    std::vector<int16_t> samples;  // stereo, 44100 Hz; empty when the file could not be used
+};
+
+SDL_AudioDeviceID device = 0;
+FMUSIC_MODULE* playing = nullptr;          // the module being played, null when stopped
+std::deque<Effect> effects;  // every sound played so far, decoded once; entries never move
+const std::vector<int16_t>* voice = nullptr;
+size_t voicePosition = 0;
+std::vector<float> musicBuffer;
+
+void Lock()
+{
+    if (device)
+        SDL_LockAudioDevice(device);
+}
+
+void Unlock()
+{
+    if (device)
+        SDL_UnlockAudioDevice(device);
+}
+
+void AudioCallback(void*, Uint8* stream, int length)
+{
+    MixAudio(reinterpret_cast<int16_t*>(stream), length / 4);
+}
+
+bool OpenDevice()
+{
+    if (device)
+        return true;
+    if (CurrentHarness() || !EnsureAudio())
+        return false;
+    SDL_AudioSpec want{}, have{};
+    want.freq = kRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = AudioCallback;
+    device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (!device)
+        return false;
+    musicBuffer.resize(2 * have.samples);
+    SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+// Reads a WAV file and converts it to the mixer's format.
+std::vector<int16_t> DecodeWav(const char* fileName)
+{
+    std::vector<int16_t> samples;
+    SDL_AudioSpec spec;
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV(fileName, &spec, &buffer, &length))
+        return samples;
+    SDL_AudioCVT cvt;
+    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, kRate) >= 0) {
+        std::vector<Uint8> work(static_cast<size_t>(length) * std::max(cvt.len_mult, 1));
+        std::memcpy(work.data(), buffer, length);
+        cvt.buf = work.data();
+        cvt.len = static_cast<int>(length);
+        if (!cvt.needed || SDL_ConvertAudio(&cvt) == 0) {
+            size_t bytes = cvt.needed ? static_cast<size_t>(cvt.len_cvt) : length;
+            samples.resize(bytes / 2);
+            std::memcpy(samples.data(), work.data(), samples.size() * 2);
+        }
+    }
+    SDL_FreeWAV(buffer);
+    return samples;
+}
+
+}  // namespace
+
+bool EnsureAudio()
+{
+    if (SDL_WasInit(SDL_INIT_AUDIO))
+        return true;
+    return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+}
+
+void MixAudio(int16_t* out, int frames)
+{
+    std::fill(out, out + 2 * frames, int16_t{0});
+    if (playing) {
+        if (musicBuffer.size() < static_cast<size_t>(2 * frames))
+            musicBuffer.resize(2 * frames);
+        size_t done = openmpt_module_read_interleaved_float_stereo(playing->module, kRate, frames, musicBuffer.data());
+        for (size_t i = 0; i < 2 * done; ++i)
+            out[i] = static_cast<int16_t>(std::clamp(musicBuffer[i] * 32767.0f, -32768.0f, 32767.0f));
+    }
+    if (voice) {
+        size_t count = std::min(voice->size() - voicePosition, static_cast<size_t>(2 * frames));
+        for (size_t i = 0; i < count; ++i)
+            out[i] = static_cast<int16_t>(std::clamp(out[i] + (*voice)[voicePosition + i], -32768, 32767));
+        voicePosition += count;
+        if (voicePosition >= voice->size())
+            voice = nullptr;
+    }
+}
+
+signed char FSOUND_Init(int mixRate, int, unsigned int)
+{
+    if (PlatformCallFails("FSOUND_Init") || mixRate != kRate)
+        return 0;
+    if (CurrentHarness())
+        return 1;  // pulled by the harness instead of a device
+    return OpenDevice() ? 1 : 0;
+}
+
+void FSOUND_Close()
+{
+    if (device) {
+        SDL_CloseAudioDevice(device);
+        device = 0;
+    }
+    playing = nullptr;
+    voice = nullptr;
+}
+
+FMUSIC_MODULE* FMUSIC_LoadSong(const char* name)
+{
+    if (PlatformCallFails("FMUSIC_LoadSong") || !name)
+        return nullptr;
+    FILE* file = fopen(name, "rb");
+    if (!file)
+        return nullptr;
+    std::vector<char> bytes;
+    char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    fclose(file);
+    openmpt_module* module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr,
+                                                                nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (!module)
+        return nullptr;
+    openmpt_module_set_repeat_count(module, -1);
+    return new FMUSIC_MODULE{module};
+}
+
+signed char FMUSIC_FreeSong(FMUSIC_MODULE* module)
+{
+    if (!module)
+        return 0;
+    Lock();
+    if (playing == module)
+        playing = nullptr;
+    Unlock();
+    openmpt_module_destroy(module->module);
+    delete module;
+    return 1;
+}
+
+signed char FMUSIC_PlaySong(FMUSIC_MODULE* module)
+{
+    if (!module)
+        return 0;
+    Lock();
+    openmpt_module_set_position_order_row(module->module, 0, 0);
+    playing = module;
+    Unlock();
+    return 1;
+}
+
+signed char FMUSIC_StopSong(FMUSIC_MODULE* module)
+{
+    if (!module)
+        return 0;
+    Lock();
+    if (playing == module)
+        playing = nullptr;
+    Unlock();
+    return 1;
+}
+
+signed char FMUSIC_SetOrder(FMUSIC_MODULE* module, int order)
+{
+    if (!module)
+        return 0;
+    Lock();
+    openmpt_module_set_position_order_row(module->module, order, 0);
+    Unlock();
+    return 1;
+}
+
+BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
+{
+    if (!sound || !(flags & SND_FILENAME))
+        return FALSE;
+    if (const Harness* harness = CurrentHarness())
+        if (harness->onSound)
+            harness->onSound(sound);
+    const Effect* effect = nullptr;
+    for (const Effect& e : effects)
+        if (e.name == sound)
+            effect = &e;
+    if (!effect) {
+        effects.push_back(Effect{sound, DecodeWav(sound)});
+        effect = &effects.back();
+    }
+    OpenDevice();
+    Lock();
+    // One voice: the new sound replaces whatever still plays.
+    voice = effect->samples.empty() ? nullptr : &effect->samples;
+    voicePosition = 0;
+    Unlock();
+    return effect->samples.empty() ? FALSE : TRUE;
+}

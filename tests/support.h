@@ -1,0 +1,37 @@
+// Shared test helpers: a headless demo window, frame read-back, golden pictures and korvale-capture runs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Installs a harness and opens the demo window (windowed, 640 x 480) with its context current; this runs
+// InitScene, as the program does.
+bool OpenTestWindow();
+void CloseTestWindow();
+
+// The back buffer of the current context, top row first.
+std::vector<uint8_t> ReadFrameRgb(int& width, int& height);
+
+bool WritePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height);
+bool ReadPng(const std::string& path, std::vector<uint8_t>& rgb, int& width, int& height);
+
+// Compares with tests/golden/<name>.png: every channel within a small tolerance, allowing a few outliers
+// (software rasterisers differ in the last bit). With KORVALE_UPDATE_GOLDEN=1 writes the golden instead.
+::testing::AssertionResult MatchesGolden(const std::string& name, const std::vector<uint8_t>& rgb, int width,
+                                         int height);
+
+// Runs korvale-capture with the build folder as working directory; returns its exit code.
+int RunCapture(const std::string& args, std::string* stderrText = nullptr);
+
+std::vector<std::string> ReadLines(const std::string& path);
+
+// A fresh empty folder under the build folder's test area.
+std::string TempDir(const std::string& name);
+
+// A numeric field of one JSON Lines state record (korvale-capture --state); NaN when absent.
+double StateField(const std::string& line, const std::string& field);
+// The "sounds" array of a state record, as its file names.
+std::vector<std::string> StateSounds(const std::string& line);

@@ -1,0 +1,31 @@
+// The generator's sequence is fixed: every run of the demo looks the same.
+#include "app/rand15.h"
+
+#include <gtest/gtest.h>
+
+TEST(Rand15, FollowsTheLinearCongruentialSequenceFromStateOne)
+{
+    randState = 1;
+    randDraws = 0;
+    // state = state * 214013 + 2531011, value = (state >> 16) & 0x7FFF
+    EXPECT_EQ(Rand15(), 41);
+    EXPECT_EQ(Rand15(), 18467);
+    EXPECT_EQ(Rand15(), 6334);
+    EXPECT_EQ(randDraws, 3u);
+    uint32_t state = randState;
+    for (int i = 0; i < 100000; ++i) {
+        int value = Rand15();
+        state = state * 214013u + 2531011u;
+        ASSERT_EQ(value, static_cast<int>((state >> 16) & 0x7FFF));
+        ASSERT_GE(value, 0);
+        ASSERT_LE(value, 32767);
+    }
+}
+
+TEST(Rand15, DegreesUseTheDemosPi)
+{
+    // 90 degrees with pi = 3.1415 is slightly short of a right angle.
+    EXPECT_DOUBLE_EQ(sinD(90.0), std::sin(3.1415 / 2.0));
+    EXPECT_DOUBLE_EQ(cosD(180.0), std::cos(3.1415));
+    EXPECT_NE(cosD(90.0), 0.0);
+}

@@ -1,0 +1,319 @@
+// korvale-capture: runs the demo's own WinMain headless under the platform harness and records what it
+// does: frames as PNG, the state after every RenderFrame as JSON Lines, the mixed audio as WAV, timings.
+#include "app/rand15.h"
+#include "app/shell.h"
+#include "effects/fire_ring.h"
+#include "effects/spark_burst.h"
+#include "effects/word_sequence.h"
+#include "platform/harness.h"
+#include "sequence/timeline.h"
+#include "tools/capture/png_writer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct ScriptedKey {
+    int call;
+    int virtualKey;
+    bool down;
+};
+
+struct Options {
+    bool allFrames = false;
+    std::set<int> frames;
+    std::string outDir = ".";
+    long until = 8600;
+    std::vector<ScriptedKey> keys;
+    std::vector<int> answers{IDYES};  // one per Yes/No box in turn, the last repeated
+    std::vector<std::string> failures;
+    std::string statePath;
+    std::string audioPath;
+    bool bench = false;
+};
+
+struct Run {
+    Options options;
+    long renderCalls = 0;       // RenderFrame calls begun
+    long keysInjectedFor = -1;  // the call whose scripted keys have been posted
+    bool pending = false;       // a RenderFrame call whose state is not yet written
+    int startDemoFrame = 0;
+    bool startPlanet = false;
+    std::vector<std::string> sounds;
+    FILE* state = nullptr;
+    FILE* audio = nullptr;
+    uint32_t audioFrames = 0;
+    std::vector<int16_t> audioBuffer = std::vector<int16_t>(2 * 735);
+    std::vector<uint8_t> rgb;
+    Clock::time_point started;
+    Clock::time_point frameStarted;
+    double startupSeconds = -1.0;
+    std::vector<double> words, planet, nova;  // frame times in milliseconds
+};
+
+Run run;
+
+[[noreturn]] void Usage(const char* problem)
+{
+    fprintf(stderr,
+            "korvale-capture: %s\n"
+            "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
+            "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
+            "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B\n",
+            problem);
+    exit(2);
+}
+
+int KeyCode(const std::string& name)
+{
+    if (name == "ESC") return VK_ESCAPE;
+    if (name == "SPACE") return VK_SPACE;
+    if (name == "F1") return VK_F1;
+    if (name == "0" || name == "1" || name == "2") return name[0];
+    Usage(("unknown key " + name).c_str());
+}
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::stringstream stream(text);
+    std::string part;
+    while (std::getline(stream, part, separator))
+        if (!part.empty())
+            parts.push_back(part);
+    return parts;
+}
+
+long Number(const std::string& text)
+{
+    char* end = nullptr;
+    long value = strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end)
+        Usage(("not a number: " + text).c_str());
+    return value;
+}
+
+Options Parse(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                Usage(("missing value for " + arg).c_str());
+            return argv[++i];
+        };
+        if (arg == "--frames") {
+            std::string list = value();
+            if (list == "all") {
+                options.allFrames = true;
+                continue;
+            }
+            for (const std::string& item : Split(list, ',')) {
+                size_t dash = item.find('-', 1);
+                long first = Number(item.substr(0, dash));
+                long last = dash == std::string::npos ? first : Number(item.substr(dash + 1));
+                for (long f = first; f <= last; ++f)
+                    options.frames.insert(static_cast<int>(f));
+            }
+        } else if (arg == "--out") {
+            options.outDir = value();
+        } else if (arg == "--until") {
+            options.until = Number(value());
+        } else if (arg == "--keys") {
+            for (const std::string& item : Split(value(), ',')) {
+                std::vector<std::string> fields = Split(item, ':');
+                if (fields.size() != 3 || (fields[2] != "down" && fields[2] != "up"))
+                    Usage(("bad key entry " + item).c_str());
+                options.keys.push_back({static_cast<int>(Number(fields[0])), KeyCode(fields[1]), fields[2] == "down"});
+            }
+        } else if (arg == "--answer") {
+            options.answers.clear();
+            for (const std::string& answer : Split(value(), ',')) {
+                if (answer != "yes" && answer != "no")
+                    Usage("--answer takes yes or no (or a comma-separated list of them)");
+                options.answers.push_back(answer == "yes" ? IDYES : IDNO);
+            }
+            if (options.answers.empty())
+                Usage("--answer takes yes or no");
+        } else if (arg == "--fail") {
+            options.failures.push_back(value());
+        } else if (arg == "--state") {
+            options.statePath = value();
+        } else if (arg == "--audio") {
+            options.audioPath = value();
+        } else if (arg == "--bench") {
+            options.bench = true;
+        } else {
+            Usage(("unknown option " + arg).c_str());
+        }
+    }
+    if (options.until < 1)
+        Usage("--until must be at least 1");
+    return options;
+}
+
+void WriteWavHeader(FILE* file, uint32_t frames)
+{
+    auto u32 = [&](uint32_t v) { fwrite(&v, 4, 1, file); };
+    auto u16 = [&](uint16_t v) { fwrite(&v, 2, 1, file); };
+    uint32_t bytes = frames * 4;
+    fwrite("RIFF", 1, 4, file);
+    u32(36 + bytes);
+    fwrite("WAVEfmt ", 1, 8, file);
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(44100);
+    u32(44100 * 4);
+    u16(4);
+    u16(16);
+    fwrite("data", 1, 4, file);
+    u32(bytes);
+}
+
+// The state after one RenderFrame call, written when its picture is presented or the run ends.
+void FinishRender()
+{
+    if (!run.pending)
+        return;
+    run.pending = false;
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - run.frameStarted).count();
+    (run.startDemoFrame < 5000 ? run.words : run.startPlanet ? run.planet : run.nova).push_back(ms);
+    if (!run.state)
+        return;
+    std::string sounds;
+    for (const std::string& s : run.sounds)
+        sounds += (sounds.empty() ? "\"" : ",\"") + s + "\"";
+    run.sounds.clear();
+    fprintf(run.state,
+            "{\"frame\":%ld,\"demoFrame\":%d,\"planetFrame\":%d,\"spinAngle\":%d,\"phaseAngle\":%.9g,"
+            "\"planetYaw\":%.9g,\"sceneSwitch\":%d,\"switchCooldown\":%d,\"lastBangRays\":%d,\"flashFrame\":%d,"
+            "\"wheelFrame\":%d,\"musicNoticeFrame\":%d,\"musicState\":%d,\"ringRadius\":%.9g,\"ringFade\":%d,"
+            "\"burstFrame\":%d,\"rand\":%u,\"draws\":%llu,\"scene\":\"%s\",\"sounds\":[%s]}\n",
+            run.renderCalls - 1, demoFrame, planetFrame, spinAngle, phaseAngle, planetYaw, sceneSwitch ? 1 : 0,
+            switchCooldown, lastBangRays, flashFrame, wheelFrame, musicNoticeFrame, musicState, ringRadius, ringFade,
+            burstFrame, randState, static_cast<unsigned long long>(randDraws),
+            run.startDemoFrame < 5000 ? "words" : run.startPlanet ? "planet" : "nova", sounds.c_str());
+}
+
+void OnIdle()
+{
+    FinishRender();
+    const long call = run.renderCalls;
+    if (run.keysInjectedFor != call) {
+        run.keysInjectedFor = call;
+        bool posted = false;
+        for (const ScriptedKey& key : run.options.keys) {
+            if (key.call == call) {
+                HarnessPostKey(key.virtualKey, key.down);
+                posted = true;
+            }
+        }
+        if (call == run.options.until - 1) {
+            HarnessPostKey(VK_ESCAPE, true);
+            posted = true;
+        }
+        if (posted)
+            return;  // the keys are handled first; this idle check comes round again
+    }
+    if (!active)
+        return;
+    run.pending = true;
+    run.startDemoFrame = demoFrame;
+    run.startPlanet = sceneSwitch;
+    run.frameStarted = Clock::now();
+    ++run.renderCalls;
+}
+
+void OnPresent()
+{
+    if (run.startupSeconds < 0)
+        run.startupSeconds = std::chrono::duration<double>(Clock::now() - run.started).count();
+    const bool rendered = run.pending;
+    if (rendered && (run.options.allFrames || run.options.frames.count(run.startDemoFrame))) {
+        int width = 0, height = 0;
+        if (HarnessReadFrame(run.rgb, width, height)) {
+            char name[64];
+            snprintf(name, sizeof name, "/frame-%05d.png", run.startDemoFrame);
+            if (!WritePngFile(run.options.outDir + name, run.rgb, width, height))
+                fprintf(stderr, "korvale-capture: cannot write %s%s\n", run.options.outDir.c_str(), name);
+        }
+    }
+    FinishRender();
+    if (run.audio) {
+        HarnessMixAudio(run.audioBuffer.data(), 735);
+        fwrite(run.audioBuffer.data(), sizeof(int16_t), run.audioBuffer.size(), run.audio);
+        run.audioFrames += 735;
+    }
+}
+
+void PrintPhase(const char* name, std::vector<double> ms)
+{
+    if (ms.empty()) {
+        printf("%-6s frames 0\n", name);
+        return;
+    }
+    std::sort(ms.begin(), ms.end());
+    double total = 0;
+    for (double m : ms)
+        total += m;
+    printf("%-6s frames %zu  mean %.1f fps  median %.3f ms  worst %.3f ms\n", name, ms.size(),
+           1000.0 * ms.size() / total, ms[ms.size() / 2], ms.back());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    run.options = Parse(argc, argv);
+    if (!run.options.statePath.empty() && !(run.state = fopen(run.options.statePath.c_str(), "w"))) {
+        fprintf(stderr, "korvale-capture: cannot write %s\n", run.options.statePath.c_str());
+        return 2;
+    }
+    if (!run.options.audioPath.empty()) {
+        if (!(run.audio = fopen(run.options.audioPath.c_str(), "wb"))) {
+            fprintf(stderr, "korvale-capture: cannot write %s\n", run.options.audioPath.c_str());
+            return 2;
+        }
+        WriteWavHeader(run.audio, 0);
+    }
+
+    Harness harness;
+    harness.answers = run.options.answers;
+    harness.failures = run.options.failures;
+    harness.onIdle = OnIdle;
+    harness.onPresent = OnPresent;
+    harness.onSound = [](const char* fileName) { run.sounds.push_back(fileName); };
+    InstallHarness(harness);
+
+    run.started = Clock::now();
+    int exitCode = WinMain(nullptr, nullptr, nullptr, 0);
+    FinishRender();
+    RemoveHarness();
+
+    if (run.state)
+        fclose(run.state);
+    if (run.audio) {
+        fseek(run.audio, 0, SEEK_SET);
+        WriteWavHeader(run.audio, run.audioFrames);
+        fclose(run.audio);
+    }
+    if (run.options.bench) {
+        printf("startup to first presented frame: %.3f s\n", run.startupSeconds);
+        PrintPhase("words", run.words);
+        PrintPhase("planet", run.planet);
+        PrintPhase("nova", run.nova);
+    }
+    return exitCode;
+}
