@@ -51,6 +51,8 @@ int HarnessCallCount(const char* operation)
     return it == callCounts.end() ? 0 : it->second;
 }
 
+void CountPlatformCall(const char* operation) { ++callCounts[operation]; }
+
 bool PlatformCallFails(const char* operation)
 {
     int count = ++callCounts[operation];

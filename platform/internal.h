@@ -31,6 +31,7 @@ struct HGLRC__ {
 
 // Counts the call and tells whether the harness wants this operation to fail now.
 bool PlatformCallFails(const char* operation);
+void CountPlatformCall(const char* operation);
 const Harness* CurrentHarness();
 // The harness's reply to the next Yes/No box.
 int NextHarnessAnswer();

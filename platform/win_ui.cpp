@@ -235,6 +235,7 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags)
 
 int WINAPI ShowCursor(BOOL show)
 {
+    CountPlatformCall("ShowCursor");
     cursorCount += show ? 1 : -1;
     if (SDL_WasInit(SDL_INIT_VIDEO))
         SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
