@@ -223,11 +223,25 @@ TEST(ContentTest, ModuleHoldsTwoSongsThatBothPlayersRead) {
     ASSERT_GE(info.num_sequences, 2);
     EXPECT_EQ(info.seq_data[0].entry_point, 0);
     EXPECT_EQ(info.seq_data[1].entry_point, 23);
+    // Both players time the songs alike.
+    for (int song = 0; song < 2; ++song) {
+        mod.select_subsong(song);
+        std::printf("  song %d: libxmp %.1f s, libopenmpt %.1f s\n", song + 1, info.seq_data[song].duration / 1000.0,
+                    mod.get_duration_seconds());
+        EXPECT_NEAR(info.seq_data[song].duration / 1000.0, mod.get_duration_seconds(), 1.0);
+    }
     xmp_release_module(ctx);
     xmp_free_context(ctx);
 
     mod.select_subsong(1);
     EXPECT_EQ(mod.get_current_order(), 23) << "song 2 must start at order 23";
+
+    // Switching songs mid-play must not leave the old song's notes hanging: each song's first row starts
+    // or releases every channel.
+    for (int order : {0, 23})
+        for (int c = 0; c < mod.get_num_channels(); ++c)
+            EXPECT_NE(mod.get_pattern_row_channel_command(mod.get_order_pattern(order), 0, c, openmpt::module::command_note), 0)
+                << "order " << order << " channel " << c;
 
     // The two songs are separate pieces: song 2 uses none of song 1's patterns.
     std::set<int> first, second;

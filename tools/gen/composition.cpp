@@ -179,6 +179,12 @@ void Effect(Song& s, int row, int ch, uint8_t effect, uint8_t param) {
     s.At(row, ch).param = param;
 }
 
+// A song's first row silences whatever another song left sounding on the channels it does not start.
+void SilenceOthersAtStart(Song& s) {
+    for (int ch = 0; ch < kChannels; ++ch)
+        if (s.At(0, ch).note == 0) s.At(0, ch).note = xm::kKeyOff;
+}
+
 std::vector<std::string> Join(const std::vector<std::string>& a, const std::vector<std::string>& b) {
     std::vector<std::string> r = a;
     r.insert(r.end(), b.begin(), b.end());
@@ -243,6 +249,8 @@ Song ComposeFirst() {
         Drum(s, bar, 24, kKickCh, kKick, kick4);
         Drum(s, bar, 24, kSnareCh, kSnare, snare2);
         Drum(s, bar, 24, kHatCh, kHat, hats16);
+        Drum(s, bar + 7, 1, kSnareCh, kSnare, "....X.......X.44");
+        Drum(s, bar + 15, 1, kSnareCh, kSnare, "....X.....3.X.56");
         Drum(s, bar + 20, 4, kSnareCh, kSnare, fill);
     };
     chorus(16, false);  // bars 16-39, patterns 4-9
@@ -285,6 +293,7 @@ Song ComposeFirst() {
     PadsOff(s, 91, 8);
     s.Off(88 * kBarRows, kBassCh);
 
+    SilenceOthersAtStart(s);
     Effect(s, 0, kCounterCh, 0x0F, 6);     // speed: six ticks per row
     Effect(s, 0, kCrashCh, 0x0F, 125);     // tempo
     Effect(s, s.Rows() - 1, kCounterCh, 0x0B, 0);  // loop to order 0
@@ -348,6 +357,7 @@ Song ComposeSecond(int firstOrder) {
     section(32, themeA, melodyA, true);
     section(40, themeB, melodyB, true);
 
+    SilenceOthersAtStart(s);
     Effect(s, 0, kCounterCh, 0x0F, 6);
     Effect(s, 0, kCrashCh, 0x0F, 140);
     Effect(s, s.Rows() - 1, kCounterCh, 0x0B, uint8_t(firstOrder));

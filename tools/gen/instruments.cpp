@@ -51,6 +51,10 @@ xm::Sample MakeSample(const std::vector<double>& wave, uint32_t loopStart, uint3
     for (double v : wave) peak = std::max(peak, std::fabs(v));
     xm::Sample s;
     for (double v : wave) s.data.push_back(int16_t(std::lround(v / peak * 0.9 * 32767)));
+    // A one-millisecond fade-in keeps a note's start from clicking, where it lies outside the loop.
+    const size_t ramp = kRate / 1000;
+    if (loopLength == 0 || loopStart >= ramp)
+        for (size_t i = 0; i < ramp && i < s.data.size(); ++i) s.data[i] = int16_t(s.data[i] * double(i) / ramp);
     s.loopStart = loopStart;
     s.loopLength = loopLength;
     double shift = 12 * std::log2(261.6256 * kRate / (8363.0 * contentHz));
@@ -176,9 +180,9 @@ std::vector<double> Metal(double seconds, double decay, uint64_t seed) {
         double m = 0;
         for (double f : freqs) m += std::sin(2 * kPi * f * 3.1 * t) > 0 ? 1 : -1;
         double x = m / 6 + 0.8 * rnd.Signed();
-        double y = 0.86 * (y1 + x - x1);  // two one-pole high-passes
+        double y = 0.55 * (y1 + x - x1);  // two one-pole high-passes near 6 kHz
         x1 = x, y1 = y;
-        hp2 = 0.86 * (hp2 + y - hp1);
+        hp2 = 0.55 * (hp2 + y - hp1);
         hp1 = y;
         w[i] = hp2 * std::exp(-t / decay) * std::min(1.0, (seconds - t) / 0.02);
     }
