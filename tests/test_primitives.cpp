@@ -66,7 +66,7 @@ protected:
     {
         GLint bound = 0;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        return static_cast<GLuint>(bound);
+        return static_cast<GLuint>(bound) + 1; // as a Texture keeps it: the GL name plus one
     }
 };
 
