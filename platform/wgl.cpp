@@ -8,6 +8,8 @@
 namespace {
 
 HGLRC current = nullptr;
+// Every context made and not yet deleted, as the window system keeps them (a failed deletion leaves one).
+HGLRC contexts[64];
 Uint64 lastPresent = 0;
 
 PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
@@ -88,7 +90,14 @@ HGLRC WINAPI wglCreateContext(HDC dc)
     SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
     if (current)
         SDL_GL_MakeCurrent(current->window->sdl, current->context);
-    return new HGLRC__{context, dc->window, 0, 0, 0};
+    HGLRC made = new HGLRC__{context, dc->window, 0, 0, 0};
+    for (HGLRC& slot : contexts) {
+        if (!slot) {
+            slot = made;
+            break;
+        }
+    }
+    return made;
 }
 
 BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
@@ -117,6 +126,9 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
 {
     if (PlatformCallFails("wglDeleteContext") || !context)
         return FALSE;
+    for (HGLRC& slot : contexts)
+        if (slot == context)
+            slot = nullptr;
     if (context == current)
         current = nullptr;
     // The off-screen target's objects die with the context.

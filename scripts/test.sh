@@ -1,11 +1,29 @@
 #!/usr/bin/env bash
-# Sets up and builds like the demo's own start, then runs the whole test suite headless.
+# Sets up and builds like the demo's own start, then runs the whole test suite headless: once as users
+# get it, once more built with AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 ./scripts/setup.sh
 build="${KORVALE_BUILD:-build}"
-cd "$build"
-SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ctest --output-on-failure -j "${KORVALE_JOBS:-2}"
+jobs="${KORVALE_JOBS:-2}"
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+
+(cd "$build" && ctest --output-on-failure -j "$jobs")
+
+if [ "${KORVALE_SANITIZE_RUN:-1}" = 1 ]; then
+  asan="${build}-asan"
+  cmake -S . -B "$asan" -G Ninja -DKORVALE_SANITIZE=ON
+  cmake --build "$asan" -j "$jobs"
+  # Mesa's driver is kept loaded so that its own allocations can be told apart from the demo's.
+  lib="/usr/lib/$(gcc -print-multiarch)"
+  (cd "$asan" &&
+    ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 \
+    LSAN_OPTIONS="suppressions=$PWD/../tests/sanitizer/lsan.supp" \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LD_PRELOAD="$lib/dri/swrast_dri.so $lib/libEGL_mesa.so.0" \
+    ctest --output-on-failure -j "$jobs")
+fi
+
 # The fuzz targets, briefly, where clang is installed.
 "$root/scripts/fuzz.sh"

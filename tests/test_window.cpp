@@ -179,3 +179,30 @@ TEST(FrameLoop, AThousandReopeningsLeakNothing)
     EXPECT_EQ(HarnessCallCount("ShowCursor"), 1000);
     EXPECT_EQ(ShowCursor(TRUE), 1);
 }
+
+TEST(Viewport, FullScreenDrawsA640By480PictureWithTheCursorHidden)
+{
+    Harness harness;
+    InstallHarness(harness);
+    ASSERT_TRUE(OpenDemoWindow(windowTitle, 640, 480, 32, true));
+    EXPECT_TRUE(fullscreen);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
+    // The picture the demo draws is 640 x 480 whatever the screen; it is shown at 4:3.
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb = ReadFrameRgb(width, height);
+    ASSERT_EQ(width, 640);
+    ASSERT_EQ(height, 480);
+    EXPECT_EQ(rgb[0], 255);
+    EXPECT_EQ(rgb[rgb.size() - 2], 0);
+    EXPECT_TRUE(SwapBuffers(deviceContext));
+    EXPECT_EQ(ShowCursor(FALSE), -2);  // hidden once by the opening
+    ShowCursor(TRUE);
+    CloseDemoWindow();
+    EXPECT_EQ(ShowCursor(FALSE), -1);  // and shown again by the closing
+    RemoveHarness();
+}

@@ -192,6 +192,8 @@ std::vector<std::string> Join(const std::vector<std::string>& a, const std::vect
 }
 
 // ---- Song 1: D minor, 125 BPM, 23 patterns of four bars ---------------------------------------------
+// A bar lasts 1.92 s. Shown at 60 frames a second the demo counts down from 90 s and collapses at 100 s;
+// the second build's snare roll (92-100 s) runs under the countdown and the second chorus lands with it.
 Song ComposeFirst() {
     Song s(23 * 4);
     const std::vector<std::string> themeA = {"Dm", "Bb", "F", "C", "Dm", "Bb", "Gm", "A"};

@@ -49,12 +49,13 @@ std::vector<double> Render(const Blast& b) {
             out[i] += std::tanh(v * b.drive) / b.drive;
         }
     }
-    // Fade the tail to exact silence and set the peak to -3 dBFS.
+    // Fade the tail to exact silence and set the peak to -6 dBFS, leaving room for the
+    // music they are mixed with.
     int fade = std::min(n, int(0.08 * kRate));
     for (int i = 0; i < fade; ++i) out[n - 1 - i] *= double(i) / fade;
     double peak = 0;
     for (double v : out) peak = std::max(peak, std::fabs(v));
-    for (double& v : out) v *= 0.707 / peak;
+    for (double& v : out) v *= 0.5 / peak;
     return out;
 }
 
@@ -88,7 +89,7 @@ int main(int argc, char** argv) {
     }
     std::string dir = argv[1];
     //                 secs  thump: from  to   decay level  noise: from  to  decay level crackle drive hits seed
-    const Blast big{2.0, 75, 26, 0.55, 1.0, 2200, 90, 0.5, 1.6, 40, 2.0, 2, 1};
+    const Blast big{2.0, 75, 26, 0.7, 1.0, 2200, 90, 0.65, 1.6, 40, 2.0, 2, 1};
     const Blast shorts[4] = {
         {0.35, 130, 50, 0.07, 0.9, 3500, 400, 0.07, 1.4, 60, 2.5, 1, 2},
         {0.50, 100, 45, 0.10, 0.6, 5500, 700, 0.10, 1.8, 140, 3.0, 1, 3},

@@ -70,19 +70,23 @@ double Lattice(int x, int y, int z, int period, uint32_t seed) {
     return (h & 0xFFFFFF) / double(0x1000000);
 }
 
+// Gradient noise on the same repeating lattice, scaled to 0..1: smoother than interpolating the lattice
+// values themselves, which shows the grid as blocky diamonds.
 double Noise(double x, double y, double z, int period, uint32_t seed) {
+    static const int grad[12][3] = {{1, 1, 0}, {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {1, 0, 1}, {-1, 0, 1},
+                                    {1, 0, -1}, {-1, 0, -1}, {0, 1, 1}, {0, -1, 1}, {0, 1, -1}, {0, -1, -1}};
     int ix = int(std::floor(x)), iy = int(std::floor(y)), iz = int(std::floor(z));
     double fx = x - ix, fy = y - iy, fz = z - iz;
     auto fade = [](double t) { return t * t * t * (t * (t * 6 - 15) + 10); };
-    double u = fade(fx), v = fade(fy), w = fade(fz);
-    double c[2][2][2];
-    for (int a = 0; a < 2; ++a)
-        for (int b = 0; b < 2; ++b)
-            for (int d = 0; d < 2; ++d) c[a][b][d] = Lattice(ix + a, iy + b, iz + d, period, seed);
     auto lerp = [](double p, double q, double t) { return p + (q - p) * t; };
-    double x00 = lerp(c[0][0][0], c[1][0][0], u), x10 = lerp(c[0][1][0], c[1][1][0], u);
-    double x01 = lerp(c[0][0][1], c[1][0][1], u), x11 = lerp(c[0][1][1], c[1][1][1], u);
-    return lerp(lerp(x00, x10, v), lerp(x01, x11, v), w);
+    auto corner = [&](int a, int b, int d) {
+        const int* g = grad[int(Lattice(ix + a, iy + b, iz + d, period, seed) * 12)];
+        return g[0] * (fx - a) + g[1] * (fy - b) + g[2] * (fz - d);
+    };
+    double u = fade(fx), v = fade(fy), w = fade(fz);
+    double x00 = lerp(corner(0, 0, 0), corner(1, 0, 0), u), x10 = lerp(corner(0, 1, 0), corner(1, 1, 0), u);
+    double x01 = lerp(corner(0, 0, 1), corner(1, 0, 1), u), x11 = lerp(corner(0, 1, 1), corner(1, 1, 1), u);
+    return Clamp01(0.5 + 0.5 * lerp(lerp(x00, x10, v), lerp(x01, x11, v), w));
 }
 
 // Fractal sum over octaves; (x, y) in [0, 1) across the picture, so each octave tiles.
@@ -90,7 +94,8 @@ double Fbm(double x, double y, double z, int baseCells, int octaves, uint32_t se
     double sum = 0, amp = 1, norm = 0;
     int cells = baseCells;
     for (int o = 0; o < octaves; ++o) {
-        double n = Noise(x * cells, y * cells, z * cells, cells, seed + uint32_t(o) * 101u);
+        // Gradient noise stays near its middle; widen it to use the whole 0..1 range.
+        double n = Clamp01(0.5 + 2.3 * (Noise(x * cells, y * cells, z * cells, cells, seed + uint32_t(o) * 101u) - 0.5));
         sum += amp * (turbulent ? std::fabs(2 * n - 1) : n);
         norm += amp;
         amp *= 0.5;
@@ -167,10 +172,9 @@ Picture MakeEnv() {
     for (int y = 0; y < p.h; ++y)
         for (int x = 0; x < p.w; ++x) {
             double u = double(x) / p.w, v = double(y) / p.h;
-            double n = Fbm(u, v, 0.3, 3, 5, 33, false);
-            double cloud = Smooth(0.32, 0.78, n);
-            double wisps = Fbm(u, v, 0.6, 8, 4, 44, true);
-            double v_ = Clamp01(0.12 + 0.75 * cloud + 0.2 * (1 - wisps) * cloud);
+            double n = Fbm(u, v, 0.3, 4, 4, 33, false);
+            double cloud = Smooth(0.3, 0.8, n);
+            double v_ = Clamp01(0.1 + 0.85 * cloud);
             p.At(x, y) = Scale(Mix(Rgb{0.55, 0.6, 0.85}, Rgb{1.0, 0.97, 0.95}, v_), v_);
         }
     return p;
@@ -229,7 +233,7 @@ Picture MakeStelle2() {
                 double h = std::pow(ry, 0.6);
                 Rgb sky = Mix(Rgb{0.95, 0.9, 1.0}, Rgb{0.25, 0.3, 0.75}, h);
                 Rgb nebula = Mix(Rgb{0.9, 0.35, 0.8}, Rgb{0.4, 0.8, 1.0}, Smooth(0.3, 0.7, neb));
-                c = Mix(sky, nebula, 0.55 * Smooth(0.35, 0.75, neb) * h + 0.1);
+                c = Mix(sky, nebula, 0.8 * Smooth(0.3, 0.7, neb) * (0.3 + 0.7 * h));
             } else {
                 double d = std::pow(-ry, 0.5);
                 c = Mix(Rgb{0.95, 0.6, 0.3}, Rgb{0.18, 0.08, 0.06}, d);

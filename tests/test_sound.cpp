@@ -1,0 +1,90 @@
+// The sound stand-ins: one effect voice that a new sound takes over, silence for missing files, and the
+// module's songs and stop, all pulled through the harness's mixer.
+#include "tests/support.h"
+
+#include "platform/harness.h"
+#include "platform/music.h"
+#include "platform/win32.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+std::vector<int16_t> Pull(int frames)
+{
+    std::vector<int16_t> out(2 * frames);
+    HarnessMixAudio(out.data(), frames);
+    return out;
+}
+
+int Peak(const std::vector<int16_t>& samples)
+{
+    int peak = 0;
+    for (int16_t s : samples)
+        peak = std::max(peak, std::abs(int(s)));
+    return peak;
+}
+
+constexpr DWORD kFlags = SND_FILENAME | SND_NODEFAULT | SND_ASYNC;
+
+}  // namespace
+
+TEST(Sound, OneEffectVoiceTakenOverByEachNewSound)
+{
+    InstallHarness(Harness{});
+    EXPECT_EQ(Peak(Pull(735)), 0);
+    ASSERT_TRUE(PlaySoundA("data/bangshrt1.wav", nullptr, kFlags));
+    const std::vector<int16_t> alone = Pull(2000);
+    EXPECT_GT(Peak(alone), 1000);
+
+    // A long bang, interrupted at once by the short one: what follows is the short one alone.
+    ASSERT_TRUE(PlaySoundA("data/bang.wav", nullptr, kFlags));
+    Pull(100);
+    ASSERT_TRUE(PlaySoundA("data/bangshrt1.wav", nullptr, kFlags));
+    EXPECT_EQ(Pull(2000), alone);
+
+    // A missing file plays nothing and leaves silence.
+    EXPECT_FALSE(PlaySoundA("data/missing.wav", nullptr, kFlags));
+    EXPECT_EQ(Peak(Pull(735)), 0);
+    RemoveHarness();
+}
+
+TEST(Sound, EffectEndsAfterItsLength)
+{
+    InstallHarness(Harness{});
+    ASSERT_TRUE(PlaySoundA("data/bangshrt2.wav", nullptr, kFlags));
+    Pull(44100);  // the short bangs last under a second
+    EXPECT_EQ(Peak(Pull(735)), 0);
+    RemoveHarness();
+}
+
+TEST(Sound, SongsStartAtTheirOrdersAndStopSilences)
+{
+    InstallHarness(Harness{});
+    ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+    FMUSIC_MODULE* module = FMUSIC_LoadSong("data/gz2.xm");
+    ASSERT_NE(module, nullptr);
+    // Loaded but not started: silent.
+    EXPECT_EQ(Peak(Pull(735)), 0);
+
+    FMUSIC_PlaySong(module);
+    const std::vector<int16_t> song1 = Pull(44100 * 2);
+    EXPECT_GT(Peak(song1), 100);
+    // Playing again restarts from the beginning: the same sound again.
+    FMUSIC_PlaySong(module);
+    EXPECT_EQ(Pull(44100 * 2), song1);
+
+    FMUSIC_PlaySong(module);
+    FMUSIC_SetOrder(module, 23);
+    EXPECT_NE(Pull(44100 * 2), song1);
+
+    FMUSIC_StopSong(module);
+    EXPECT_EQ(Peak(Pull(735)), 0);
+    EXPECT_TRUE(FMUSIC_FreeSong(module));
+    EXPECT_FALSE(FMUSIC_FreeSong(nullptr));
+    FSOUND_Close();
+    FSOUND_Close();  // closing twice, or after a failed start, is harmless
+    EXPECT_EQ(FMUSIC_LoadSong("data/missing.xm"), nullptr);
+    RemoveHarness();
+}
