@@ -264,6 +264,22 @@ TEST(ContentTest, SongsAreLongEnoughAndNeverClip) {
     EXPECT_GT(two.peak, 0.1) << "song 2 is nearly silent";
 }
 
+// The demo adds the explosion sounds onto the music without scaling: together they must stay below full scale.
+TEST(ContentTest, MusicAndTheLoudestExplosionTogetherStayBelowFullScale) {
+    std::vector<uint8_t> bytes = ReadBytes(kData + "gz2.xm");
+    ASSERT_FALSE(bytes.empty());
+    openmpt::module mod(bytes);
+    double music = std::max(Render(mod, 0).peak, Render(mod, 1).peak), effect = 0;
+    for (const char* name : {"bang.wav", "bangshrt1.wav", "bangshrt2.wav", "bangshrt3.wav", "bangshrt4.wav"}) {
+        std::vector<uint8_t> wav = ReadBytes(kData + name);
+        ASSERT_GT(wav.size(), 44u) << name;
+        for (size_t i = 44; i + 1 < wav.size(); i += 2)
+            effect = std::max(effect, std::abs(int16_t(wav[i] | (wav[i + 1] << 8))) / 32768.0);
+    }
+    std::printf("  music peak %.3f + explosion peak %.3f = %.3f\n", music, effect, music + effect);
+    EXPECT_LT(music + effect, 1.0);
+}
+
 // ---- sounds ---------------------------------------------------------------------------------------------
 
 TEST(ContentTest, ExplosionSoundsLoadWithTheirDurations) {

@@ -44,13 +44,14 @@ double LowPass(double f, double cutoff, double resonance) {
     return (1 + resonance * std::exp(-std::pow((x - 1) / 0.25, 2))) / std::sqrt(1 + x * x * x * x);
 }
 
-// Scales to 90% of full scale and tunes the sample: `contentHz` is the pitch the data has at 44100 Hz,
-// and the player plays C-4 at 8363 Hz shifted by relative note + finetune / 128 semitones.
+// Scales to 75% of full scale (the effect sounds are mixed on top of the music) and tunes the sample:
+// `contentHz` is the pitch the data has at 44100 Hz, and the player plays C-4 at 8363 Hz shifted by
+// relative note + finetune / 128 semitones.
 xm::Sample MakeSample(const std::vector<double>& wave, uint32_t loopStart, uint32_t loopLength, double contentHz) {
     double peak = 1e-9;
     for (double v : wave) peak = std::max(peak, std::fabs(v));
     xm::Sample s;
-    for (double v : wave) s.data.push_back(int16_t(std::lround(v / peak * 0.9 * 32767)));
+    for (double v : wave) s.data.push_back(int16_t(std::lround(v / peak * 0.75 * 32767)));
     // A one-millisecond fade-in keeps a note's start from clicking, where it lies outside the loop.
     const size_t ramp = kRate / 1000;
     if (loopLength == 0 || loopStart >= ramp)

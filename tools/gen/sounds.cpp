@@ -49,12 +49,13 @@ std::vector<double> Render(const Blast& b) {
             out[i] += std::tanh(v * b.drive) / b.drive;
         }
     }
-    // Fade the tail to exact silence and set the peak to -3 dBFS.
+    // Fade the tail to exact silence and set the peak to -6 dBFS, leaving room for the
+    // music they are mixed with.
     int fade = std::min(n, int(0.08 * kRate));
     for (int i = 0; i < fade; ++i) out[n - 1 - i] *= double(i) / fade;
     double peak = 0;
     for (double v : out) peak = std::max(peak, std::fabs(v));
-    for (double& v : out) v *= 0.707 / peak;
+    for (double& v : out) v *= 0.5 / peak;
     return out;
 }
 
