@@ -2,6 +2,8 @@
 // message boxes, the display-mode request and the cursor.
 #include "platform/internal.h"
 
+#include "platform/gdi_fonts.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
@@ -313,6 +315,7 @@ BOOL WINAPI DestroyWindow(HWND window)
             msg.hwnd = nullptr;
     if (mainWindow == window)
         mainWindow = nullptr;
+    GdiForgetDeviceContext(&window->dc); // the font selected into its device context goes with it
     delete window;
     return TRUE;
 }

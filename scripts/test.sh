@@ -3,6 +3,7 @@
 # get it, once more built with AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root="$PWD"
 ./scripts/setup.sh
 build="${KORVALE_BUILD:-build}"
 jobs="${KORVALE_JOBS:-2}"
@@ -23,3 +24,6 @@ if [ "${KORVALE_SANITIZE_RUN:-1}" = 1 ]; then
     LD_PRELOAD="$lib/dri/swrast_dri.so $lib/libEGL_mesa.so.0" \
     ctest --output-on-failure -j "$jobs")
 fi
+
+# The fuzz targets, briefly, where clang is installed.
+"$root/scripts/fuzz.sh"

@@ -1,5 +1,5 @@
 // Small read-outs of GL state for tests that draw into the test window: the current colour as bytes, the
-// model-view translation, and the colours of everything a drawing call emits (through feedback mode).
+// bound texture, the model-view translation, and the colours of everything a drawing call emits (through feedback mode).
 #pragma once
 
 #include <GL/gl.h>
@@ -18,6 +18,23 @@ inline Rgba CurrentColourBytes()
     glGetFloatv(GL_CURRENT_COLOR, c);
     return {static_cast<int>(std::lround(c[0] * 255)), static_cast<int>(std::lround(c[1] * 255)),
             static_cast<int>(std::lround(c[2] * 255)), static_cast<int>(std::lround(c[3] * 255))};
+}
+
+inline GLuint BoundTexture()
+{
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    return static_cast<GLuint>(bound);
+}
+
+// The GL name a texture object binds, found by binding it; the previous binding is put back.
+template <typename TextureObject> GLuint NameOf(TextureObject& texture)
+{
+    GLuint previous = BoundTexture();
+    texture.Bind();
+    GLuint name = BoundTexture();
+    glBindTexture(GL_TEXTURE_2D, previous);
+    return name;
 }
 
 inline std::array<float, 3> ModelViewTranslation()

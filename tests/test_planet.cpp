@@ -111,9 +111,7 @@ TEST_F(PlanetScene, AfterTheFadeInTheSceneLeavesTheBackdropOffsetAndTheOuterShel
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), texEnv.GetGlName());
+    EXPECT_EQ(BoundTexture(), NameOf(texEnv));
     GLint depthFunc = 0;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
     EXPECT_EQ(depthFunc, GL_LEQUAL);

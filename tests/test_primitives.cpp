@@ -62,12 +62,6 @@ protected:
         return extent;
     }
 
-    static GLuint Bound()
-    {
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        return static_cast<GLuint>(bound);
-    }
 };
 
 } // namespace
@@ -79,7 +73,7 @@ TEST_F(Primitives, StarfieldTilesItsTextureCounterClockwise)
     auto primitives = FeedbackPrimitives([] { DrawStarfield(30.0f, 15.0f); });
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-    EXPECT_EQ(Bound(), texStelle.GetGlName());
+    EXPECT_EQ(BoundTexture(), NameOf(texStelle));
     // Each corner comes with its texture coordinate, whatever triangles the square is cut into.
     const float expected[4][4] = {{260, 180, 0, 0}, {380, 180, 15, 0}, {380, 300, 15, 15}, {260, 300, 0, 15}};
     ASSERT_FALSE(primitives.empty());
@@ -106,26 +100,26 @@ TEST_F(Primitives, SpriteUsesItsHalfSizeAndWhateverTextureIsBound)
 {
     texFire.Bind();
     auto primitives = FeedbackPrimitives([] { DrawSprite(); });
-    EXPECT_EQ(Bound(), texFire.GetGlName());
+    EXPECT_EQ(BoundTexture(), NameOf(texFire));
     // 0.2 units each way: a 0.8-pixel square.
     EXPECT_NEAR(CoveredArea(primitives), 0.8 * 0.8, 1e-3);
     EXPECT_NEAR(Extent(primitives, false), 320 - 0.4, 1e-3);
     texEnv.Bind();
     DrawSprite();
-    EXPECT_EQ(Bound(), texEnv.GetGlName());
+    EXPECT_EQ(BoundTexture(), NameOf(texEnv));
 }
 
 TEST_F(Primitives, SunAndStarSpritesBindTheirOwnTextures)
 {
     glEnable(GL_TEXTURE_GEN_S);
     auto primitives = FeedbackPrimitives([] { DrawSunSprite(2.0f); });
-    EXPECT_EQ(Bound(), texSun.GetGlName());
+    EXPECT_EQ(BoundTexture(), NameOf(texSun));
     // Generation is the caller's business here.
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_NEAR(CoveredArea(primitives), 8.0 * 8.0, 1e-3);
     EXPECT_NEAR(Extent(primitives, true), 324.0, 1e-3);
     DrawStarSprite(0.5f);
-    EXPECT_EQ(Bound(), texStar.GetGlName());
+    EXPECT_EQ(BoundTexture(), NameOf(texStar));
 }
 
 TEST_F(Primitives, SunSpriteOfSizeZeroDrawsNothing)

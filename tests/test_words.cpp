@@ -189,9 +189,7 @@ TEST_F(WordSequence, EveryCallSetsUpTheSphereMappedTexture)
     EXPECT_EQ(mode, GL_SPHERE_MAP);
     glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &mode);
     EXPECT_EQ(mode, GL_SPHERE_MAP);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), texStelle2.GetGlName());
+    EXPECT_EQ(BoundTexture(), NameOf(texStelle2));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
