@@ -127,5 +127,6 @@ TEST(Overlays, HandBackLightingAndTextureGenerationSwitchedOn)
     for (GLenum cap : caps)
         EXPECT_TRUE(glIsEnabled(cap)) << cap;
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     CloseTestWindow();
 }
