@@ -110,7 +110,8 @@ void OnPresent()
         if (whole.firstGlErrorFrame < 0)
             whole.firstGlErrorFrame = whole.start;
     }
-    if (whole.pending && kGoldenFrames.count(whole.start)) {
+    // From call 8500 on demoFrame stands still; only the call that reaches it is compared.
+    if (whole.pending && whole.calls - 1 == whole.start && kGoldenFrames.count(whole.start)) {
         int width = 0, height = 0;
         const std::vector<uint8_t> rgb = ReadFrameRgb(width, height);
         EXPECT_TRUE(MatchesGolden("nova-" + std::to_string(whole.start), rgb, width, height));
