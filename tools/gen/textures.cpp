@@ -249,11 +249,10 @@ Picture MakeStelle2() {
 }
 
 // The bitmap font sheet: 16 columns by 8 bands, code 32 + i in column i % 16 of band i / 16 from the top,
-// the two bottom bands left black. 32 x 32 cells. All glyphs share one size and one baseline: the largest
-// size at which every glyph keeps a two-texel black margin inside its cell, so linear filtering and the
-// first mipmap level never pull in a neighbour.
+// the two bottom bands left black. 32 x 32 cells; every glyph keeps a margin inside its cell so linear
+// filtering and the first mipmap levels never pull in a neighbour.
 bool MakeFont(const std::string& ttf, Picture& p) {
-    constexpr int kCell = 32, kMargin = 2, kRoom = kCell - 2 * kMargin;
+    constexpr int kCell = 32, kMargin = 3, kBaseline = 24;
     FT_Library lib;
     if (FT_Init_FreeType(&lib)) return false;
     FT_Face face;
@@ -262,32 +261,32 @@ bool MakeFont(const std::string& ttf, Picture& p) {
         FT_Done_FreeType(lib);
         return false;
     }
-    int size = kCell, above = 0;
-    for (; size > 8; --size) {  // codes 32..126; 127 has no glyph and stays empty
-        FT_Set_Pixel_Sizes(face, 0, FT_UInt(size));
-        int below = 0, widest = 0;
-        above = 0;
-        for (int code = 32; code < 127; ++code) {
-            if (FT_Load_Char(face, FT_ULong(code), FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL)) continue;
-            const FT_GlyphSlot g = face->glyph;
-            above = std::max(above, g->bitmap_top);
-            below = std::max(below, int(g->bitmap.rows) - g->bitmap_top);
-            widest = std::max(widest, int(g->bitmap.width));
-        }
-        if (above + below <= kRoom && widest <= kRoom) break;
-    }
     bool ok = true;
-    for (int i = 0; i < 95 && ok; ++i) {
+    for (int i = 0; i < 95 && ok; ++i) {  // codes 32..126; 127 has no glyph and stays empty
+        int code = 32 + i;
         int cellX = (i % 16) * kCell, cellY = (i / 16) * kCell;
-        ok = FT_Load_Char(face, FT_ULong(32 + i), FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) == 0;
-        const FT_Bitmap& bm = face->glyph->bitmap;
-        int left = cellX + (kCell - int(bm.width)) / 2;
-        int top = cellY + kMargin + above - face->glyph->bitmap_top;
-        for (int y = 0; ok && y < int(bm.rows); ++y)
-            for (int x = 0; x < int(bm.width); ++x) {
-                double v = bm.buffer[y * bm.pitch + x] / 255.0;
-                p.At(left + x, top + y) = Rgb{v, v, v};
+        // Shrink a glyph until it fits inside its cell with the margin kept on every side.
+        for (int size = 24; size >= 12; --size) {
+            FT_Set_Pixel_Sizes(face, 0, size);
+            if (FT_Load_Char(face, code, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL)) {
+                ok = false;
+                break;
             }
+            const FT_Bitmap& bm = face->glyph->bitmap;
+            int w = int(bm.width), h = int(bm.rows);
+            int left = cellX + (kCell - w) / 2;
+            int top = cellY + kBaseline - face->glyph->bitmap_top;
+            if (top < cellY + kMargin) top = cellY + kMargin;
+            bool fits = w <= kCell - 2 * kMargin && top + h <= cellY + kCell - kMargin;
+            if (!fits && size > 12) continue;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    if (left + x < cellX || left + x >= cellX + kCell || top + y >= cellY + kCell) continue;
+                    double v = bm.buffer[y * bm.pitch + x] / 255.0;
+                    p.At(left + x, top + y) = Rgb{v, v, v};
+                }
+            break;
+        }
     }
     FT_Done_Face(face);
     FT_Done_FreeType(lib);
