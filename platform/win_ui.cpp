@@ -290,7 +290,15 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         flags |= SDL_WINDOW_BORDERLESS;
     int left = (style & WS_POPUP) ? x : SDL_WINDOWPOS_CENTERED;
     int top = (style & WS_POPUP) ? y : SDL_WINDOWPOS_CENTERED;
-    SDL_Window* sdl = SDL_CreateWindow(windowName ? windowName : "", left, top, clientWidth, clientHeight, flags);
+    // A full-screen window is made at the desktop's size from the start, so its GL drawable never has
+    // to follow a resize.
+    int createWidth = clientWidth, createHeight = clientHeight;
+    SDL_DisplayMode desktop;
+    if (fullscreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+        createWidth = desktop.w;
+        createHeight = desktop.h;
+    }
+    SDL_Window* sdl = SDL_CreateWindow(windowName ? windowName : "", left, top, createWidth, createHeight, flags);
     if (!sdl)
         return nullptr;
     SDL_DisableScreenSaver();

@@ -8,6 +8,7 @@
 #include "platform/harness.h"
 #include "sequence/timeline.h"
 #include "tools/capture/png_writer.h"
+#include "tools/capture/video.h"
 
 #include <algorithm>
 #include <chrono>
@@ -39,6 +40,7 @@ struct Options {
     std::vector<std::string> failures;
     std::string statePath;
     std::string audioPath;
+    std::string videoPath;
     bool bench = false;
 };
 
@@ -69,6 +71,7 @@ Run run;
             "korvale-capture: %s\n"
             "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
             "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
+            "                       [--video FILE.mp4]\n"
             "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B\n",
             problem);
     exit(2);
@@ -152,6 +155,8 @@ Options Parse(int argc, char** argv)
             options.statePath = value();
         } else if (arg == "--audio") {
             options.audioPath = value();
+        } else if (arg == "--video") {
+            options.videoPath = value();
         } else if (arg == "--bench") {
             options.bench = true;
         } else {
@@ -251,8 +256,12 @@ void OnPresent()
         }
     }
     FinishRender();
-    if (run.audio) {
+    VideoAddFrame();
+    if (run.audio || VideoActive()) {
         HarnessMixAudio(run.audioBuffer.data(), 735);
+        VideoAddAudio(run.audioBuffer.data(), 735);
+    }
+    if (run.audio) {
         fwrite(run.audioBuffer.data(), sizeof(int16_t), run.audioBuffer.size(), run.audio);
         run.audioFrames += 735;
     }
@@ -289,6 +298,9 @@ int main(int argc, char** argv)
         WriteWavHeader(run.audio, 0);
     }
 
+    if (!run.options.videoPath.empty() && !VideoStart(run.options.videoPath, run.options.until - 1))
+        return 2;
+
     Harness harness;
     harness.answers = run.options.answers;
     harness.failures = run.options.failures;
@@ -309,6 +321,8 @@ int main(int argc, char** argv)
         WriteWavHeader(run.audio, run.audioFrames);
         fclose(run.audio);
     }
+    if (!VideoFinish() && exitCode == 0)
+        exitCode = 3;
     if (run.options.bench) {
         printf("startup to first presented frame: %.3f s\n", run.startupSeconds);
         PrintPhase("words", run.words);

@@ -92,6 +92,16 @@ void Echo(Song& s, int fromBar, int toBar, int src, int dst, int delay, double g
     }
 }
 
+// A second voice a diatonic third below a channel's notes, in D minor (C# counts as the leading note).
+void ThirdBelow(Song& s, int fromBar, int toBar, int src, int dst, double gain) {
+    static const int down[12] = {3, 4, 4, 3, 4, 3, 3, 3, 3, 4, 3, 3};  // by pitch class, C first
+    for (int row = fromBar * kBarRows; row < toBar * kBarRows; ++row) {
+        const xm::Cell c = s.At(row, src);
+        if (c.note == xm::kKeyOff) s.Off(row, dst);
+        else if (c.note) s.Note(row, dst, c.note - down[(c.note - 1) % 12], c.instr, int((c.volume - 0x10) * gain));
+    }
+}
+
 // Three pad voices; each bar takes the inversion closest to the previous chord so the voices move little.
 void Pads(Song& s, int bar, const std::vector<std::string>& chords, int vol, std::vector<int>& voicing) {
     for (size_t b = 0; b < chords.size(); ++b) {
@@ -236,17 +246,20 @@ Song ComposeFirst() {
     Drum(s, 12, 4, kSnareCh, kSnare, fill);
 
     // A full chorus: theme A twice (two melodies), theme B, over the whole band.
-    auto chorus = [&](int bar, bool counter) {
+    auto chorus = [&](int bar, bool second) {
         Crash(s, bar);
         Pads(s, bar, Join(themeA, themeA), 34, voicing);
         Pads(s, bar + 16, themeB, 34, voicing);
         Bassline(s, bar, Join(Join(themeA, themeA), themeB), kDrive, 44);
         Arpeggio(s, bar, kArpCh, Join(Join(themeA, themeA), themeB), upDown, 4, 30);
-        if (counter) Arpeggio(s, bar + 8, kCounterCh, themeA, {3, -1, -1, 2, -1, -1, 4, -1}, 5, 20);
         Melody(s, bar, kLeadCh, kLead, melodyA1, 58);
         Melody(s, bar + 8, kLeadCh, kLead, melodyA2, 60);
         Crash(s, bar + 16, 40);
         Melody(s, bar + 16, kLeadCh, kLead, melodyB, 60);
+        if (second) {  // the theme comes back harmonised, with bells over theme B
+            ThirdBelow(s, bar, bar + 16, kLeadCh, kCounterCh, 0.5);
+            Arpeggio(s, bar + 16, kCounterCh, themeB, {3, -1, -1, 2, -1, -1, 4, -1}, 5, 20);
+        }
         Echo(s, bar, bar + 24, kLeadCh, kEchoCh, 3, 0.4);
         Drum(s, bar, 24, kKickCh, kKick, kick4);
         Drum(s, bar, 24, kSnareCh, kSnare, snare2);

@@ -1,0 +1,253 @@
+// Encodes the captured run as an H.264/AAC video: raw RGB frames go through a pipe into one ffmpeg, the
+// audio into a WAV beside it, and a second, copying ffmpeg joins them. Frames and audio are added once per
+// presented frame (735 sample frames each at 60 fps), so picture and sound line up by construction.
+#include "tools/capture/video.h"
+
+#include "platform/harness.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr int kFps = 60;
+
+struct Video {
+    bool active = false;
+    std::string path;
+    std::string picturePath;  // encoded picture without sound
+    std::string soundPath;    // mixed audio as WAV
+    long totalFrames = 0;
+    long frames = 0;
+    uint32_t soundFrames = 0;
+    pid_t encoder = -1;
+    int pipe = -1;
+    FILE* sound = nullptr;
+    std::vector<uint8_t> rgb;
+    std::vector<uint8_t> canvas = std::vector<uint8_t>(kWidth * kHeight * 3);
+    std::chrono::steady_clock::time_point started;
+    bool failed = false;
+};
+
+Video video;
+
+void WriteWavHeader(FILE* file, uint32_t frames)
+{
+    auto u32 = [&](uint32_t v) { fwrite(&v, 4, 1, file); };
+    auto u16 = [&](uint16_t v) { fwrite(&v, 2, 1, file); };
+    const uint32_t bytes = frames * 4;
+    fwrite("RIFF", 1, 4, file);
+    u32(36 + bytes);
+    fwrite("WAVEfmt ", 1, 8, file);
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(44100);
+    u32(44100 * 4);
+    u16(4);
+    u16(16);
+    fwrite("data", 1, 4, file);
+    u32(bytes);
+}
+
+// Runs ffmpeg with the given arguments; with stdinPipe, its standard input is the write end returned there.
+pid_t SpawnFfmpeg(const std::vector<std::string>& args, int* stdinPipe)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>("ffmpeg"));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    int fds[2] = {-1, -1};
+    if (stdinPipe) {
+        if (::pipe(fds) != 0) {
+            posix_spawn_file_actions_destroy(&actions);
+            return -1;
+        }
+        posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        posix_spawn_file_actions_addclose(&actions, fds[1]);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", 0, 0);
+    }
+    pid_t pid = -1;
+    const int error = posix_spawnp(&pid, "ffmpeg", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (stdinPipe) {
+        close(fds[0]);
+        if (error != 0) {
+            close(fds[1]);
+            fds[1] = -1;
+        }
+        *stdinPipe = fds[1];
+    }
+    if (error != 0) {
+        fprintf(stderr, "korvale-capture: cannot start ffmpeg (%s); install the ffmpeg package\n", strerror(error));
+        return -1;
+    }
+    return pid;
+}
+
+bool WaitFor(pid_t pid)
+{
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void PrintProgress(bool last)
+{
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - video.started).count();
+    const double fps = seconds > 0 ? video.frames / seconds : 0.0;
+    const long total = video.totalFrames > video.frames ? video.totalFrames : video.frames;
+    fprintf(stderr, "\rvideo: frame %ld of %ld (%3.0f%%), %.1f s of demo, %.0f frames/s   ", video.frames, total,
+            100.0 * video.frames / total, video.frames / static_cast<double>(kFps), fps);
+    if (last)
+        fputc('\n', stderr);
+    fflush(stderr);
+}
+
+void RemoveSideFiles()
+{
+    remove(video.picturePath.c_str());
+    remove(video.soundPath.c_str());
+}
+
+} // namespace
+
+bool VideoStart(const std::string& path, long totalFrames)
+{
+    video.path = path;
+    video.picturePath = path + ".picture.mkv";
+    video.soundPath = path + ".sound.wav";
+    video.totalFrames = totalFrames;
+
+    if (!(video.sound = fopen(video.soundPath.c_str(), "wb"))) {
+        fprintf(stderr, "korvale-capture: cannot write %s\n", video.soundPath.c_str());
+        return false;
+    }
+    WriteWavHeader(video.sound, 0);
+
+    // A broken pipe must come back as an error from write, not end the capture.
+    signal(SIGPIPE, SIG_IGN);
+    const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
+    video.encoder = SpawnFfmpeg({"-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
+                                 "-video_size", size, "-framerate", std::to_string(kFps), "-i", "pipe:0", "-c:v",
+                                 "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p",
+                                 video.picturePath},
+                                &video.pipe);
+    if (video.encoder < 0) {
+        fclose(video.sound);
+        video.sound = nullptr;
+        remove(video.soundPath.c_str());
+        return false;
+    }
+    video.active = true;
+    video.started = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool VideoActive() { return video.active; }
+
+void VideoAddFrame()
+{
+    if (!video.active || video.failed)
+        return;
+    int width = 0, height = 0;
+    if (!HarnessReadFrame(video.rgb, width, height))
+        width = height = 0;
+    // The picture keeps the demo's 640 x 480; anything else is cropped or padded with black.
+    if (width == kWidth && height == kHeight) {
+        video.failed = !WriteAll(video.pipe, video.rgb.data(), video.rgb.size());
+    } else {
+        std::fill(video.canvas.begin(), video.canvas.end(), 0);
+        const int rows = height < kHeight ? height : kHeight;
+        const int columns = width < kWidth ? width : kWidth;
+        for (int y = 0; y < rows; ++y)
+            memcpy(&video.canvas[y * kWidth * 3], &video.rgb[static_cast<size_t>(y) * width * 3], columns * 3);
+        video.failed = !WriteAll(video.pipe, video.canvas.data(), video.canvas.size());
+    }
+    if (video.failed)
+        fprintf(stderr, "\nkorvale-capture: ffmpeg stopped taking frames\n");
+    ++video.frames;
+    if (video.frames % 60 == 0)
+        PrintProgress(false);
+}
+
+void VideoAddAudio(const int16_t* samples, int frames)
+{
+    if (!video.active)
+        return;
+    fwrite(samples, sizeof(int16_t), static_cast<size_t>(frames) * 2, video.sound);
+    video.soundFrames += static_cast<uint32_t>(frames);
+}
+
+bool VideoFinish()
+{
+    if (!video.active)
+        return true;
+    video.active = false;
+    PrintProgress(true);
+
+    close(video.pipe);
+    video.pipe = -1;
+    bool ok = WaitFor(video.encoder) && !video.failed;
+    fseek(video.sound, 0, SEEK_SET);
+    WriteWavHeader(video.sound, video.soundFrames);
+    ok = fclose(video.sound) == 0 && ok;
+    video.sound = nullptr;
+    if (!ok) {
+        fprintf(stderr, "korvale-capture: encoding the picture failed\n");
+        RemoveSideFiles();
+        return false;
+    }
+
+    fprintf(stderr, "video: adding the sound track\n");
+    const pid_t muxer = SpawnFfmpeg({"-hide_banner", "-loglevel", "error", "-y", "-i", video.picturePath, "-i",
+                                     video.soundPath, "-map", "0:v", "-map", "1:a", "-c:v", "copy", "-c:a", "aac",
+                                     "-b:a", "192k", "-movflags", "+faststart", video.path},
+                                    nullptr);
+    ok = muxer >= 0 && WaitFor(muxer);
+    RemoveSideFiles();
+    if (!ok) {
+        fprintf(stderr, "korvale-capture: muxing %s failed\n", video.path.c_str());
+        return false;
+    }
+    fprintf(stderr, "video: %ld frames (%.1f s) written to %s\n", video.frames,
+            video.frames / static_cast<double>(kFps), video.path.c_str());
+    return true;
+}
