@@ -100,8 +100,15 @@ FT_Face OpenAddedFace(const LOGFONTA& font, int weight, std::string& file)
 FT_Face OpenSubstituteFace(const LOGFONTA& font, int weight, std::string& file)
 {
     static FcConfig* config = nullptr;
-    if (!config)
+    if (!config) {
         config = FcInitLoadConfigAndFonts();
+        // fontconfig keeps global state that only FcFini gives back.
+        if (config)
+            std::atexit([] {
+                FcConfigDestroy(config);
+                FcFini();
+            });
+    }
     if (!config)
         return nullptr;
     FcPattern* pattern = FcPatternCreate();

@@ -32,7 +32,7 @@ inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& 
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && ok;
 }
 

@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.hpp>
+#include <libopenmpt/libopenmpt_ext.hpp>
 #include <turbojpeg.h>
 #include <unistd.h>
 #include <xmp.h>
@@ -262,6 +263,46 @@ TEST(ContentTest, SongsAreLongEnoughAndNeverClip) {
     EXPECT_LT(two.peak, 1.0);
     EXPECT_GT(one.peak, 0.1) << "song 1 is nearly silent";
     EXPECT_GT(two.peak, 0.1) << "song 2 is nearly silent";
+}
+
+// Fundamental of a steady tone by autocorrelation: the shortest lag whose correlation comes close to the
+// best one (longer lags repeat it at whole periods).
+double Pitch(const std::vector<float>& x) {
+    const int minLag = 44100 / 1500, maxLag = 44100 / 40;
+    std::vector<double> r(maxLag + 2, 0.0);
+    for (int lag = minLag - 1; lag <= maxLag + 1; ++lag)
+        for (size_t i = 0; i + lag < x.size(); ++i) r[lag] += double(x[i]) * x[i + lag];
+    double best = *std::max_element(r.begin() + minLag, r.begin() + maxLag);
+    for (int lag = minLag; lag <= maxLag; ++lag)
+        if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+            double a = r[lag - 1], b = r[lag], c = r[lag + 1];
+            return 44100.0 / (lag + 0.5 * (a - c) / (a - 2 * b + c));
+        }
+    return 0;
+}
+
+// Each pitched instrument sounds the note it is given: C-4 is 261.63 Hz as the composition assumes.
+TEST(ContentTest, PitchedInstrumentsAreInTune) {
+    std::vector<uint8_t> bytes = ReadBytes(kData + "gz2.xm");
+    ASSERT_FALSE(bytes.empty());
+    struct Case {
+        const char* name;
+        int instrument, note;  // note 60 is C-4
+    } const cases[] = {{"bass", 0, 45}, {"pad", 1, 60}, {"lead", 2, 69}, {"pluck", 3, 64}};
+    for (const Case& c : cases) {
+        openmpt::module_ext mod(bytes);
+        auto* play = static_cast<openmpt::ext::interactive*>(mod.get_interface(openmpt::ext::interactive_id));
+        ASSERT_NE(play, nullptr);
+        for (int ch = 0; ch < mod.get_num_channels(); ++ch) play->set_channel_mute_status(ch, true);
+        play->play_note(c.instrument, c.note, 1.0, 0.0);
+        std::vector<float> left(44100 / 2), right(44100 / 2);
+        mod.read(44100, left.size(), left.data(), right.data());
+        std::vector<float> steady(left.begin() + 44100 / 5, left.end());
+        double want = 261.6256 * std::pow(2.0, (c.note - 60) / 12.0), got = Pitch(steady);
+        double cents = 1200 * std::log2(got / want);
+        std::printf("  %-6s %.2f Hz for %.2f Hz (%+.1f cents)\n", c.name, got, want, cents);
+        EXPECT_LT(std::fabs(cents), 15.0) << c.name;
+    }
 }
 
 // The demo adds the explosion sounds onto the music without scaling: together they must stay below full scale.

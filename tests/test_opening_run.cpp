@@ -1,5 +1,6 @@
 // The opening and the planet phase end to end through korvale-capture: the random draws of every frame up
-// to the nova and F1 during the words re-laying the spark table.
+// to the nova, the golden frames of the opening and the planet, and F1 during the words re-laying the spark
+// table and recolouring the words.
 #include "app/rand15.h"
 #include "effects/fire_ring.h"
 #include "effects/vortex.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -58,15 +60,34 @@ uint64_t FrameDraws(int frame)
     return draws;
 }
 
+const int goldenFrames[] = {300, 1200, 2250, 2750, 3500, 4700, 4990, 5000, 5025, 5450, 5950, 6005, 6011};
+
+std::string FrameList()
+{
+    std::string list;
+    for (int f : goldenFrames) {
+        list += (list.empty() ? "" : ",") + std::to_string(f);
+    }
+    return list;
+}
+
+std::string FramePath(const std::string& dir, int frame)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%05d.png", frame);
+    return dir + name;
+}
+
 } // namespace
 
-TEST(OpeningRun, RandomDrawsFollowTheTimelineThroughThePlanetPhase)
+TEST(OpeningRun, RandomDrawsAndGoldenFramesThroughThePlanetPhase)
 {
     uint64_t init = InitSceneDraws();
     std::string dir = TempDir("opening-run");
-    ASSERT_EQ(RunCapture("--until 6012 --state " + dir + "/state.jsonl"), 0);
+    // The call that meets Escape is not presented, so one nova frame more lets 6011 be captured.
+    ASSERT_EQ(RunCapture("--until 6013 --state " + dir + "/state.jsonl --frames " + FrameList() + " --out " + dir), 0);
     std::vector<std::string> lines = ReadLines(dir + "/state.jsonl");
-    ASSERT_EQ(lines.size(), 6012u);
+    ASSERT_EQ(lines.size(), 6013u);
 
     EXPECT_EQ(static_cast<uint64_t>(Field(lines[0], "draws")), init);
     uint64_t previous = init;
@@ -88,13 +109,24 @@ TEST(OpeningRun, RandomDrawsFollowTheTimelineThroughThePlanetPhase)
         rand.Next();
     }
     EXPECT_EQ(static_cast<uint32_t>(Field(lines[6011], "rand")), rand.state);
+
+    for (int frame : goldenFrames) {
+        int w = 0, h = 0;
+        std::vector<uint8_t> rgb;
+        ASSERT_TRUE(ReadPng(FramePath(dir, frame), rgb, w, h)) << frame;
+        EXPECT_TRUE(MatchesGolden("opening-" + std::to_string(frame), rgb, w, h)) << frame;
+    }
 }
 
-TEST(OpeningRun, F1DuringTheWordsRelaysTheSparks)
+TEST(OpeningRun, F1DuringTheWordsRelaysTheSparksAndRecoloursTheWords)
 {
     uint64_t init = InitSceneDraws();
+    std::string plain = TempDir("opening-plain");
     std::string switched = TempDir("opening-f1");
-    ASSERT_EQ(RunCapture("--until 702 --keys 600:F1:down,601:F1:up --state " + switched + "/state.jsonl"), 0);
+    ASSERT_EQ(RunCapture("--until 702 --frames 700 --out " + plain), 0);
+    ASSERT_EQ(RunCapture("--until 702 --keys 600:F1:down,601:F1:up --frames 700 --state " + switched +
+                         "/state.jsonl --out " + switched),
+              0);
     std::vector<std::string> lines = ReadLines(switched + "/state.jsonl");
     ASSERT_EQ(lines.size(), 702u);
     // One more scene set-up, from where the generator stood, and no other draw during the words.
@@ -109,4 +141,19 @@ TEST(OpeningRun, F1DuringTheWordsRelaysTheSparks)
     }
     EXPECT_EQ(jumps, 1);
     EXPECT_EQ(static_cast<int>(Field(lines.back(), "demoFrame")), 702);
+
+    // "THIS" and "IS" are on screen at 700: same places, new colours.
+    std::vector<uint8_t> a, b;
+    int wa = 0, ha = 0, wb = 0, hb = 0;
+    ASSERT_TRUE(ReadPng(FramePath(plain, 700), a, wa, ha));
+    ASSERT_TRUE(ReadPng(FramePath(switched, 700), b, wb, hb));
+    ASSERT_EQ(a.size(), b.size());
+    size_t lit = 0, differing = 0;
+    for (size_t i = 0; i < a.size(); i += 3) {
+        bool litA = a[i] + a[i + 1] + a[i + 2] > 0;
+        lit += litA;
+        differing += litA && (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]);
+    }
+    ASSERT_GT(lit, 1000u);
+    EXPECT_GT(differing, lit / 2);
 }

@@ -231,12 +231,12 @@ Picture MakeStelle2() {
             Rgb c;
             if (ry >= 0) {
                 double h = std::pow(ry, 0.6);
-                Rgb sky = Mix(Rgb{0.95, 0.9, 1.0}, Rgb{0.25, 0.3, 0.75}, h);
+                Rgb sky = Mix(Rgb{0.95, 0.92, 1.0}, Rgb{0.5, 0.55, 1.0}, h);
                 Rgb nebula = Mix(Rgb{0.9, 0.35, 0.8}, Rgb{0.4, 0.8, 1.0}, Smooth(0.3, 0.7, neb));
                 c = Mix(sky, nebula, 0.8 * Smooth(0.3, 0.7, neb) * (0.3 + 0.7 * h));
             } else {
                 double d = std::pow(-ry, 0.5);
-                c = Mix(Rgb{0.95, 0.6, 0.3}, Rgb{0.18, 0.08, 0.06}, d);
+                c = Mix(Rgb{1.0, 0.75, 0.45}, Rgb{0.55, 0.3, 0.25}, d);
                 c = Scale(c, 0.8 + 0.4 * neb);
             }
             double horizon = std::exp(-ry * ry / 0.0015);
