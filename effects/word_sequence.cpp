@@ -6,6 +6,7 @@
 #include "effects/spark_burst.h"
 #include "resources/fonts.h"
 #include "resources/texture.h"
+#include "sequence/primitives.h"
 #include "sequence/timeline.h"
 
 #include <GL/gl.h>
@@ -112,12 +113,7 @@ void DrawTitleFlash(int f)
     glDisable(GL_TEXTURE_2D);
     int a = f < 4990 ? (f - 4950) * 255 / 40 : 255;
     glColor4ub(255, 255, 255, LowByte(a));
-    glBegin(GL_QUADS);
-    glVertex3f(-5.0f, -5.0f, 0.0f);
-    glVertex3f(5.0f, -5.0f, 0.0f);
-    glVertex3f(5.0f, 5.0f, 0.0f);
-    glVertex3f(-5.0f, 5.0f, 0.0f);
-    glEnd();
+    DrawFlashSquare();
     glEnable(GL_TEXTURE_2D);
     glPopMatrix();
 }

@@ -136,12 +136,7 @@ void DrawFadeIn()
     glTranslatef(0.0f, 0.0f, -5.0f);
     glDisable(GL_TEXTURE_2D);
     glColor4ub(255, 255, 255, static_cast<GLubyte>(255 - (demoFrame - 5000) * 255 / 50));
-    glBegin(GL_QUADS);
-    glVertex3f(-5.0f, -5.0f, 0.0f);
-    glVertex3f(5.0f, -5.0f, 0.0f);
-    glVertex3f(5.0f, 5.0f, 0.0f);
-    glVertex3f(-5.0f, 5.0f, 0.0f);
-    glEnd();
+    DrawFlashSquare();
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);

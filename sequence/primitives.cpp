@@ -52,3 +52,13 @@ void DrawStarSprite(float halfSize)
     texStar.Bind();
     DrawSquare(halfSize, 1.0f);
 }
+
+void DrawFlashSquare()
+{
+    glBegin(GL_QUADS);
+    glVertex3f(-5.0f, -5.0f, 0.0f);
+    glVertex3f(5.0f, -5.0f, 0.0f);
+    glVertex3f(5.0f, 5.0f, 0.0f);
+    glVertex3f(-5.0f, 5.0f, 0.0f);
+    glEnd();
+}

@@ -68,12 +68,7 @@ void DrawCollapseFlash()
     glDisable(GL_TEXTURE_2D);
     if (planetFrame / 5 > 200 && flashFrame < 13) {
         glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(std::sin(flashFrame * 3.1415 / 13.0)));
-        glBegin(GL_QUADS);
-        glVertex3f(-5.0f, -5.0f, 0.0f);
-        glVertex3f(5.0f, -5.0f, 0.0f);
-        glVertex3f(5.0f, 5.0f, 0.0f);
-        glVertex3f(-5.0f, 5.0f, 0.0f);
-        glEnd();
+        DrawFlashSquare();
         ++flashFrame;
     }
     glEnable(GL_TEXTURE_2D);
