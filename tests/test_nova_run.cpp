@@ -173,6 +173,12 @@ TEST(NovaRun, ScriptedKeysHoldThePlanetShowTheNoticesAndReopenTheWindow)
               0);
     const std::vector<std::string> s = ReadLines(dir + "/s.jsonl");
     ASSERT_EQ(s.size(), 6700u);
+    for (const char* field : {"frame", "demoFrame", "planetFrame", "spinAngle", "phaseAngle", "planetYaw",
+                              "sceneSwitch", "switchCooldown", "lastBangRays", "flashFrame", "wheelFrame",
+                              "musicNoticeFrame", "musicState", "ringRadius", "ringFade", "burstFrame", "rand",
+                              "draws"})
+        EXPECT_FALSE(std::isnan(StateField(s[6262], field))) << field;
+    EXPECT_NE(s[6262].find("\"sounds\":["), std::string::npos);
 
     // Space held: the planet with all 202 rays from the next frame on, nova counters frozen.
     for (int call = 6101; call <= 6150; ++call) {
