@@ -149,3 +149,13 @@ std::vector<std::string> StateSounds(const std::string& line)
     }
     return sounds;
 }
+
+int StateInt(const std::string& line, const std::string& field) { return static_cast<int>(StateField(line, field)); }
+
+bool StatePlayed(const std::string& line, const std::string& file)
+{
+    for (const std::string& s : StateSounds(line))
+        if (s == file)
+            return true;
+    return false;
+}

@@ -33,5 +33,9 @@ std::string TempDir(const std::string& name);
 
 // A numeric field of one JSON Lines state record (korvale-capture --state); NaN when absent.
 double StateField(const std::string& line, const std::string& field);
+// The same as a whole number.
+int StateInt(const std::string& line, const std::string& field);
 // The "sounds" array of a state record, as its file names.
 std::vector<std::string> StateSounds(const std::string& line);
+// Whether the record's call played that file.
+bool StatePlayed(const std::string& line, const std::string& file);

@@ -10,7 +10,6 @@
 
 namespace {
 
-int Field(const std::string& line, const char* name) { return static_cast<int>(StateField(line, name)); }
 
 std::vector<int16_t> ReadWavSamples(const std::string& path, uint32_t* declaredBytes)
 {
@@ -37,24 +36,24 @@ TEST(MusicRun, KeysChangeTheSongAndOnlyLateOnesShowTheNotice)
     const std::vector<std::string> s = ReadLines(dir + "/s.jsonl");
     ASSERT_EQ(s.size(), 6172u);
     // Early presses change the song quietly; at demoFrame 6000 exactly no notice starts either.
-    EXPECT_EQ(Field(s[100], "musicState"), 0);
-    EXPECT_EQ(Field(s[101], "musicState"), 1);
-    EXPECT_EQ(Field(s[101], "musicNoticeFrame"), 100);
-    EXPECT_EQ(Field(s[6000], "musicState"), 2);
-    EXPECT_EQ(Field(s[6000], "musicNoticeFrame"), 100);
+    EXPECT_EQ(StateInt(s[100], "musicState"), 0);
+    EXPECT_EQ(StateInt(s[101], "musicState"), 1);
+    EXPECT_EQ(StateInt(s[101], "musicNoticeFrame"), 100);
+    EXPECT_EQ(StateInt(s[6000], "musicState"), 2);
+    EXPECT_EQ(StateInt(s[6000], "musicNoticeFrame"), 100);
     // After 6000 the notice starts, counts its 100 frames and stops.
-    EXPECT_EQ(Field(s[6050], "musicState"), 2);
-    EXPECT_EQ(Field(s[6051], "musicState"), 1);
+    EXPECT_EQ(StateInt(s[6050], "musicState"), 2);
+    EXPECT_EQ(StateInt(s[6051], "musicState"), 1);
     for (int call = 6051; call <= 6150; ++call)
-        ASSERT_EQ(Field(s[call], "musicNoticeFrame"), call - 6050);
-    EXPECT_EQ(Field(s[6159], "musicNoticeFrame"), 100);
-    EXPECT_EQ(Field(s[6161], "musicState"), 0);
-    EXPECT_EQ(Field(s[6161], "musicNoticeFrame"), 1);
+        ASSERT_EQ(StateInt(s[call], "musicNoticeFrame"), call - 6050);
+    EXPECT_EQ(StateInt(s[6159], "musicNoticeFrame"), 100);
+    EXPECT_EQ(StateInt(s[6161], "musicState"), 0);
+    EXPECT_EQ(StateInt(s[6161], "musicNoticeFrame"), 1);
     // A held key keeps the notice at full strength until it is released.
     for (int call = 6166; call <= 6169; ++call)
-        EXPECT_EQ(Field(s[call], "musicNoticeFrame"), 1) << "call " << call;
-    EXPECT_EQ(Field(s[6171], "musicNoticeFrame"), 3);
-    EXPECT_EQ(Field(s[6171], "musicState"), 2);
+        EXPECT_EQ(StateInt(s[call], "musicNoticeFrame"), 1) << "call " << call;
+    EXPECT_EQ(StateInt(s[6171], "musicNoticeFrame"), 3);
+    EXPECT_EQ(StateInt(s[6171], "musicState"), 2);
 }
 
 TEST(MusicRun, WithoutSoundOutputOrModuleTheKeysChangeNothing)
@@ -67,8 +66,8 @@ TEST(MusicRun, WithoutSoundOutputOrModuleTheKeysChangeNothing)
         const std::vector<std::string> s = ReadLines(dir + "/s.jsonl");
         ASSERT_EQ(s.size(), 6030u);
         for (const std::string& line : s) {
-            ASSERT_EQ(Field(line, "musicState"), 0) << failure;
-            ASSERT_EQ(Field(line, "musicNoticeFrame"), 100) << failure;
+            ASSERT_EQ(StateInt(line, "musicState"), 0) << failure;
+            ASSERT_EQ(StateInt(line, "musicNoticeFrame"), 100) << failure;
         }
     }
 }

@@ -118,15 +118,7 @@ void OnPresent()
     }
 }
 
-int Field(const std::string& line, const char* name) { return static_cast<int>(StateField(line, name)); }
 
-bool Played(const std::string& line, const std::string& file)
-{
-    for (const std::string& s : StateSounds(line))
-        if (s == file)
-            return true;
-    return false;
-}
 
 // The bottom-left corner where the music notice is printed.
 std::vector<uint8_t> NoticeCorner(const std::string& png)
@@ -183,9 +175,9 @@ TEST(NovaRun, ScriptedKeysHoldThePlanetShowTheNoticesAndReopenTheWindow)
     // Space held: the planet with all 202 rays from the next frame on, nova counters frozen.
     for (int call = 6101; call <= 6150; ++call) {
         ASSERT_NE(s[call].find("\"scene\":\"planet\""), std::string::npos) << call;
-        EXPECT_EQ(Field(s[call], "planetFrame") / 5, 202);
-        EXPECT_EQ(Field(s[call], "ringFade"), Field(s[6100], "ringFade")) << call;
-        EXPECT_EQ(Field(s[call], "burstFrame"), Field(s[6100], "burstFrame")) << call;
+        EXPECT_EQ(StateInt(s[call], "planetFrame") / 5, 202);
+        EXPECT_EQ(StateInt(s[call], "ringFade"), StateInt(s[6100], "ringFade")) << call;
+        EXPECT_EQ(StateInt(s[call], "burstFrame"), StateInt(s[6100], "burstFrame")) << call;
         EXPECT_EQ(StateField(s[call], "ringRadius"), StateField(s[6100], "ringRadius")) << call;
     }
     EXPECT_NE(s[6151].find("\"scene\":\"nova\""), std::string::npos);
@@ -193,22 +185,22 @@ TEST(NovaRun, ScriptedKeysHoldThePlanetShowTheNoticesAndReopenTheWindow)
     int width = 0, height = 0;
     ASSERT_TRUE(ReadPng(dir + "/frame-06130.png", rgb, width, height));
     EXPECT_TRUE(MatchesGolden("planet-held", rgb, width, height));
-    EXPECT_EQ(Field(s[6151], "burstFrame"), (Field(s[6100], "burstFrame") + 1) % 251);
+    EXPECT_EQ(StateInt(s[6151], "burstFrame"), (StateInt(s[6100], "burstFrame") + 1) % 251);
 
     // F1 in the nova: the window reopens and lays out every table again (at least 11400 draws) while
     // the ring and the burst go on counting.
     const double reinit = StateField(s[6601], "draws") - StateField(s[6600], "draws");
     EXPECT_GE(reinit, 5400 + 3000 + 3000 + 502);
     for (int call = 6590; call < 6620; ++call) {
-        EXPECT_EQ(Field(s[call], "burstFrame"), (Field(s[call - 1], "burstFrame") + 1) % 251) << call;
-        EXPECT_EQ(Field(s[call], "ringFade"), 255 - Field(s[call], "burstFrame")) << call;
+        EXPECT_EQ(StateInt(s[call], "burstFrame"), (StateInt(s[call - 1], "burstFrame") + 1) % 251) << call;
+        EXPECT_EQ(StateInt(s[call], "ringFade"), 255 - StateInt(s[call], "burstFrame")) << call;
     }
     int wrongBangs = 0, firstWrong = -1;
     for (size_t call = 6012; call < s.size(); ++call) {
         // The held planet frames delay the bursts by 50 calls.
         const long nova = static_cast<long>(call) - (call > 6150 ? 50 : 0);
         const bool held = call >= 6101 && call <= 6150;
-        if (Played(s[call], "data/bang.wav") != (!held && BangDue(nova))) {
+        if (StatePlayed(s[call], "data/bang.wav") != (!held && BangDue(nova))) {
             ++wrongBangs;
             if (firstWrong < 0)
                 firstWrong = static_cast<int>(call);
@@ -217,13 +209,13 @@ TEST(NovaRun, ScriptedKeysHoldThePlanetShowTheNoticesAndReopenTheWindow)
     EXPECT_EQ(wrongBangs, 0) << "first at call " << firstWrong;
 
     // Music keys after 6000 act after their frame: the notice runs 100 frames from the next call on.
-    EXPECT_EQ(Field(s[6200], "musicState"), 0);
-    EXPECT_EQ(Field(s[6201], "musicState"), 1);
-    EXPECT_EQ(Field(s[6321], "musicState"), 2);
-    EXPECT_EQ(Field(s[6441], "musicState"), 0);
+    EXPECT_EQ(StateInt(s[6200], "musicState"), 0);
+    EXPECT_EQ(StateInt(s[6201], "musicState"), 1);
+    EXPECT_EQ(StateInt(s[6321], "musicState"), 2);
+    EXPECT_EQ(StateInt(s[6441], "musicState"), 0);
     for (int k = 1; k <= 100; ++k)
-        ASSERT_EQ(Field(s[6200 + k], "musicNoticeFrame"), k) << k;
-    EXPECT_EQ(Field(s[6319], "musicNoticeFrame"), 100);
+        ASSERT_EQ(StateInt(s[6200 + k], "musicNoticeFrame"), k) << k;
+    EXPECT_EQ(StateInt(s[6319], "musicNoticeFrame"), 100);
     const std::vector<uint8_t> mod1 = NoticeCorner(dir + "/frame-06205.png");
     const std::vector<uint8_t> mod2 = NoticeCorner(dir + "/frame-06325.png");
     const std::vector<uint8_t> off = NoticeCorner(dir + "/frame-06445.png");

@@ -8,6 +8,7 @@
 #include "platform/harness.h"
 #include "sequence/timeline.h"
 #include "tools/capture/png_writer.h"
+#include "tools/capture/wav_writer.h"
 #include "tools/capture/video.h"
 
 #include <algorithm>
@@ -168,24 +169,6 @@ Options Parse(int argc, char** argv)
     return options;
 }
 
-void WriteWavHeader(FILE* file, uint32_t frames)
-{
-    auto u32 = [&](uint32_t v) { fwrite(&v, 4, 1, file); };
-    auto u16 = [&](uint16_t v) { fwrite(&v, 2, 1, file); };
-    uint32_t bytes = frames * 4;
-    fwrite("RIFF", 1, 4, file);
-    u32(36 + bytes);
-    fwrite("WAVEfmt ", 1, 8, file);
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(44100);
-    u32(44100 * 4);
-    u16(4);
-    u16(16);
-    fwrite("data", 1, 4, file);
-    u32(bytes);
-}
 
 // The state after one RenderFrame call, written when its picture is presented or the run ends.
 void FinishRender()
