@@ -74,13 +74,13 @@ bool OpenDevice()
 std::vector<int16_t> DecodeWav(const char* fileName)
 {
     std::vector<int16_t> samples;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wav;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(fileName, &spec, &buffer, &length))
+    if (!SDL_LoadWAV(fileName, &wav, &buffer, &length))
         return samples;
     SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, kRate) >= 0) {
+    if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, 2, kRate) >= 0) {
         std::vector<Uint8> work(static_cast<size_t>(length) * std::max(cvt.len_mult, 1));
         std::memcpy(work.data(), buffer, length);
         cvt.buf = work.data();

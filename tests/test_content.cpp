@@ -331,12 +331,12 @@ TEST(ContentTest, ExplosionSoundsLoadWithTheirDurations) {
     } const sounds[] = {{"bang.wav", 1.5, 2.5},      {"bangshrt1.wav", 0.3, 0.8}, {"bangshrt2.wav", 0.3, 0.8},
                         {"bangshrt3.wav", 0.3, 0.8}, {"bangshrt4.wav", 0.3, 0.8}};
     for (const Expected& e : sounds) {
-        SDL_AudioSpec spec;
+        SDL_AudioSpec wav;
         Uint8* buf = nullptr;
         Uint32 len = 0;
-        ASSERT_NE(SDL_LoadWAV((kData + e.name).c_str(), &spec, &buf, &len), nullptr) << e.name << ": " << SDL_GetError();
-        EXPECT_EQ(spec.format, AUDIO_S16LSB) << e.name;
-        double seconds = double(len) / (spec.freq * spec.channels * 2);
+        ASSERT_NE(SDL_LoadWAV((kData + e.name).c_str(), &wav, &buf, &len), nullptr) << e.name << ": " << SDL_GetError();
+        EXPECT_EQ(wav.format, AUDIO_S16LSB) << e.name;
+        double seconds = double(len) / (wav.freq * wav.channels * 2);
         const int16_t* s = reinterpret_cast<const int16_t*>(buf);
         int peak = 0;
         for (Uint32 i = 0; i < len / 2; ++i) peak = std::max(peak, std::abs(int(s[i])));
