@@ -16,7 +16,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/corpus"
 echo "fuzz: fuzz_jpeg for ${seconds} s"
-"$build/tests/fuzz/fuzz_jpeg" -max_total_time="$seconds" -rss_limit_mb=3000 -timeout=60 -max_len=8192 \
+"$build/fuzz_jpeg" -max_total_time="$seconds" -rss_limit_mb=3000 -timeout=60 -max_len=8192 \
   -artifact_prefix="$work/" -print_final_stats=1 "$work/corpus" tests/fuzz/corpus 2>&1 | tail -n 12
 status=${PIPESTATUS[0]}
 if [ "$status" -ne 0 ]; then
