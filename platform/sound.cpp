@@ -166,12 +166,9 @@ FMUSIC_MODULE* FMUSIC_LoadSong(const char* name)
 
 signed char FMUSIC_FreeSong(FMUSIC_MODULE* module)
 {
-    if (!module)
+    // Silenced first, so the audio thread has let go of it.
+    if (!FMUSIC_StopSong(module))
         return 0;
-    Lock();
-    if (playing == module)
-        playing = nullptr;
-    Unlock();
     openmpt_module_destroy(module->module);
     delete module;
     return 1;
