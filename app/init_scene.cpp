@@ -5,20 +5,18 @@
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"
 #include "effects/vortex.h"
+#include "app/shell.h"
 #include "resources/fonts.h"
+#include "resources/quadric.h"
 #include "resources/texture.h"
 #include "sequence/overlays.h"
 #include "sequence/planet_scene.h"
 
 #include <GL/gl.h>
 
-GLUquadricObj* quadric = nullptr;
-
 bool InitScene()
 {
-    quadric = gluNewQuadric();
-    gluQuadricTexture(quadric, GL_TRUE);
-    gluQuadricDrawStyle(quadric, GLU_FILL);
+    CreateQuadric();
 
     texStar.Load("data/star.jpg", nullptr);
     texFire.Load("data/fire.jpg", nullptr);
@@ -28,7 +26,7 @@ bool InitScene()
     texSun.Load("data/sun.jpg", nullptr);
     texFont.Load("data/font.jpg", nullptr);
 
-    BuildOutlineFont();
+    BuildOutlineFont(deviceContext);
     BuildBitmapFont();
 
     glEnable(GL_TEXTURE_2D);

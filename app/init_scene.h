@@ -2,8 +2,4 @@
 // the random tables of the effects.
 #pragma once
 
-#include <GL/glu.h>
-
-extern GLUquadricObj* quadric;
-
 bool InitScene();

@@ -4,6 +4,7 @@
 
 #include "app/init_scene.h"
 #include "resources/fonts.h"
+#include "resources/quadric.h"
 #include "resources/texture.h"
 
 #include <GL/gl.h>
@@ -170,10 +171,7 @@ void CloseDemoWindow()
     texEnv.Delete();
     texSun.Delete();
     texFont.Delete();
-    if (quadric) {
-        gluDeleteQuadric(quadric);
-        quadric = nullptr;
-    }
+    DeleteQuadric();
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -26,8 +26,7 @@ void MusicKey(int state, int order)
         FMUSIC_SetOrder(song, order);
     }
     musicState = state;
-    if (demoFrame > 6000)
-        musicNoticeFrame = 0;
+    ShowMusicNotice();
 }
 
 }  // namespace
@@ -67,7 +66,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             continue;
         }
 
-        if (active && !RenderFrame())
+        if (active && !RenderFrame(musicState))
             done = true;
         if (!done && keys[VK_ESCAPE])
             done = true;
@@ -75,8 +74,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             break;
         SwapBuffers(deviceContext);
 
-        if (keys[VK_SPACE] && switchCooldown <= 0)
-            sceneSwitch = !sceneSwitch;
+        if (keys[VK_SPACE])
+            ToggleScene();
         const bool music = soundOk && songLoaded;
         if (keys['0'] && music)
             MusicKey(0, 0);

@@ -2,9 +2,9 @@
 // the ring and streams each point's three sparks back toward the centre.
 #include "effects/fire_ring.h"
 
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "resources/texture.h"
-#include "sequence/primitives.h"
+#include "resources/primitives.h"
 
 #include <GL/gl.h>
 

@@ -2,9 +2,9 @@
 // laid out anew with a bang every 251 nova frames. Its first five colours also tint the opening words.
 #include "effects/spark_burst.h"
 
-#include "app/rand15.h"
-#include "sequence/primitives.h"
-#include "sequence/timeline.h"
+#include "core/rand15.h"
+#include "resources/effect_sound.h"
+#include "resources/primitives.h"
 
 #include <GL/gl.h>
 

@@ -2,8 +2,8 @@
 // the centre, brightening on the way and renewed half a unit past it.
 #include "effects/vortex.h"
 
-#include "app/rand15.h"
-#include "sequence/primitives.h"
+#include "core/rand15.h"
+#include "resources/primitives.h"
 
 #include <GL/gl.h>
 

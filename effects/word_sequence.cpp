@@ -2,12 +2,11 @@
 // the countdown over the planet phase. Timed by demoFrame alone; wheelFrame is the wheel's own angle.
 #include "effects/word_sequence.h"
 
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "effects/spark_burst.h"
 #include "resources/fonts.h"
 #include "resources/texture.h"
-#include "sequence/primitives.h"
-#include "sequence/timeline.h"
+#include "resources/primitives.h"
 
 #include <GL/gl.h>
 
@@ -177,7 +176,7 @@ void DrawGlyphWheel(int angle)
     glPopMatrix();
 }
 
-void DrawWordSequence()
+void DrawWordSequence(int frame)
 {
     // Set up in every call, drawn or not, and left for whatever comes next.
     glEnable(GL_TEXTURE_2D);
@@ -189,7 +188,7 @@ void DrawWordSequence()
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHTING);
 
-    int f = demoFrame;
+    int f = frame;
     DrawSentence(f);
     if (f >= 3000 && f < 5000) {
         DrawWheel(f);

@@ -3,5 +3,6 @@
 
 extern int wheelFrame;
 
-void DrawWordSequence();
+// Draws what the words show at demo frame `frame`.
+void DrawWordSequence(int frame);
 void DrawGlyphWheel(int angle);

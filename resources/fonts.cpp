@@ -2,7 +2,6 @@
 // sheet in texFont as textured squares for the 640 x 480 text overlay.
 #include "resources/fonts.h"
 
-#include "app/shell.h"
 #include "resources/texture.h"
 
 #include <GL/gl.h>
@@ -14,7 +13,7 @@ bool fontResourceAdded = false;
 GLYPHMETRICSFLOAT glyphMetrics[90];
 uint32_t bitmapFontBase = 0;
 
-BOOL BuildOutlineFont()
+BOOL BuildOutlineFont(HDC deviceContext)
 {
     fontResourceAdded = AddFontResourceA("Korvale.ttf") == 1;
 

@@ -10,7 +10,7 @@ extern bool fontResourceAdded;
 extern GLYPHMETRICSFLOAT glyphMetrics[90];
 extern uint32_t bitmapFontBase;
 
-BOOL BuildOutlineFont();
+BOOL BuildOutlineFont(HDC deviceContext);
 void Print3DText(const char* text);
 void BuildBitmapFont();
 void Print2DText(int x, int y, const char* text);

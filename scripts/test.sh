@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
+# Includes run one way, bottom to top; a file reaching up fails the run before anything is built.
+python3 scripts/check-layers.py
 ./scripts/setup.sh
 build="${KORVALE_BUILD:-build}"
 jobs="${KORVALE_JOBS:-2}"

@@ -2,13 +2,15 @@
 // passes and the sun flares, with the camera settling while switchCooldown counts down.
 #include "sequence/nova_scene.h"
 
-#include "app/rand15.h"
+#include "core/angles.h"
+#include "core/rand15.h"
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"
 #include "effects/vortex.h"
+#include "resources/effect_sound.h"
 #include "resources/fonts.h"
 #include "resources/texture.h"
-#include "sequence/primitives.h"
+#include "resources/primitives.h"
 #include "sequence/timeline.h"
 
 #include <GL/gl.h>

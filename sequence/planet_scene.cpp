@@ -3,10 +3,11 @@
 // GL state is changed step by step and never restored: each step's leftovers shape the next one.
 #include "sequence/planet_scene.h"
 
-#include "app/init_scene.h"
-#include "app/rand15.h"
+#include "core/angles.h"
+#include "core/rand15.h"
+#include "resources/primitives.h"
+#include "resources/quadric.h"
 #include "resources/texture.h"
-#include "sequence/primitives.h"
 #include "sequence/timeline.h"
 
 #include <GL/gl.h>

@@ -2,14 +2,14 @@
 // phase and the collapse flash.
 #include "sequence/timeline.h"
 
-#include "app/rand15.h"
-#include "app/shell.h"
+#include "core/angles.h"
+#include "core/rand15.h"
 #include "effects/word_sequence.h"
-#include "platform/win32.h"
+#include "resources/effect_sound.h"
+#include "resources/primitives.h"
 #include "sequence/nova_scene.h"
 #include "sequence/overlays.h"
 #include "sequence/planet_scene.h"
-#include "sequence/primitives.h"
 
 #include <GL/gl.h>
 
@@ -25,11 +25,6 @@ int planetFrame = 0;
 int lastBangRays = 0;
 int flashFrame = 0;
 float planetYaw = 0.0f;
-
-void PlayEffect(const char* fileName)
-{
-    PlaySoundA(fileName, nullptr, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
-}
 
 namespace {
 
@@ -74,7 +69,7 @@ void DrawCollapseFlash()
     glEnable(GL_TEXTURE_2D);
 }
 
-bool RenderFrame()
+bool RenderFrame(int musicState)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (musicNoticeFrame < 100)
@@ -119,8 +114,20 @@ bool RenderFrame()
     }
 
     if (demoFrame < 6000)
-        DrawWordSequence();
+        DrawWordSequence(demoFrame);
     if (demoFrame < 8500)
         ++demoFrame;
     return true;
+}
+
+void ToggleScene()
+{
+    if (switchCooldown <= 0)
+        sceneSwitch = !sceneSwitch;
+}
+
+void ShowMusicNotice()
+{
+    if (demoFrame > 6000)
+        musicNoticeFrame = 0;
 }

@@ -13,8 +13,11 @@ extern int lastBangRays;
 extern int flashFrame;
 extern float planetYaw;
 
-bool RenderFrame();
+// One frame of the demo; `musicState` picks the notice shown (0 off, 1 or 2 the song).
+bool RenderFrame(int musicState);
 void DrawCollapseFlash();
 
-// Starts an effect sound on the one effect voice, as every bang of the demo does.
-void PlayEffect(const char* fileName);
+// What the keys of the frame loop change: space swaps planet and nova once the nova has settled; a music
+// key shows its notice once the opening is over.
+void ToggleScene();
+void ShowMusicNotice();

@@ -2,6 +2,7 @@
 // advances, the substitute face, font resources and their release, the bitmap font's squares, cells and
 // the state Print2DText leaves, and golden pictures of both fonts.
 #include "app/init_scene.h"
+#include "resources/quadric.h"
 #include "app/shell.h"
 #include "platform/gdi_fonts.h"
 #include "resources/fonts.h"

@@ -1,6 +1,6 @@
 // Nova scene: the order of the random draws of one frame (ring, vortex, burst, flares), the camera offset
 // that settles with switchCooldown, the flare alpha byte, and the GL state the scene leaves.
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"
 #include "effects/vortex.h"

@@ -1,7 +1,7 @@
 // The nova phase end to end: the whole demo run in this process under the harness (GL errors, ring and
 // burst cycles, bangs, the credits' end, golden frames), the scripted keys through korvale-capture, and
 // the video it encodes.
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"
 #include "platform/harness.h"

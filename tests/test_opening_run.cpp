@@ -1,7 +1,7 @@
 // The opening and the planet phase end to end through korvale-capture: the random draws of every frame up
 // to the nova, the golden frames of the opening and the planet, and F1 during the words re-laying the spark
 // table and recolouring the words.
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "effects/fire_ring.h"
 #include "effects/vortex.h"
 #include "tests/rand_replica.h"

@@ -1,6 +1,6 @@
 // The planet scene: its ray table, its random draws per frame, the fade-in from white, and the state and
 // matrix it leaves for the rest of the frame.
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "resources/texture.h"
 #include "sequence/planet_scene.h"
 #include "sequence/timeline.h"

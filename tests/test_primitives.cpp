@@ -1,7 +1,7 @@
 // The textured squares: corners, winding and texture repeat, which texture each binds, and the backdrop's
 // own switch-off of generated coordinates.
 #include "resources/texture.h"
-#include "sequence/primitives.h"
+#include "resources/primitives.h"
 #include "tests/gl_probe.h"
 #include "tests/support.h"
 

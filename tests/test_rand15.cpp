@@ -1,5 +1,6 @@
 // The generator's sequence is fixed: every run of the demo looks the same.
-#include "app/rand15.h"
+#include "core/angles.h"
+#include "core/rand15.h"
 
 #include <gtest/gtest.h>
 

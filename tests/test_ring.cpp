@@ -1,6 +1,6 @@
 // Fire ring: table layout and its draw order, the ring's 251-frame cycle, the speed floor compared in
 // double precision, the spark renewal's draw order and the alpha clamp.
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "effects/fire_ring.h"
 #include "tests/reference_rand.h"
 #include "tests/support.h"

@@ -1,5 +1,5 @@
 // The spark table: its layout draws, the per-frame motion and fade of one spark, and the burst step.
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "app/shell.h"
 #include "effects/spark_burst.h"
 #include "platform/harness.h"

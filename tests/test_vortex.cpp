@@ -1,6 +1,6 @@
 // Vortex: layout and its draw order, the 251/249 split at index 250, the motion along the cone, and the
 // size draw that every particle makes before its own renewal.
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "effects/vortex.h"
 #include "tests/reference_rand.h"
 #include "tests/support.h"

@@ -3,6 +3,7 @@
 #include "tests/support.h"
 
 #include "app/init_scene.h"
+#include "resources/quadric.h"
 #include "app/shell.h"
 #include "platform/harness.h"
 #include "resources/fonts.h"

@@ -1,6 +1,6 @@
 // The opening words, the glyph wheel, the title flash and the countdown: colours, alphas, places, the wheel's
 // counter, the random peak of the last pair, and the texture set-up made in every call.
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "app/shell.h"
 #include "effects/spark_burst.h"
 #include "effects/word_sequence.h"
@@ -30,7 +30,7 @@ protected:
     Rgba ColourAt(int frame)
     {
         demoFrame = frame;
-        DrawWordSequence();
+        DrawWordSequence(demoFrame);
         return CurrentColourBytes();
     }
 };
@@ -60,7 +60,7 @@ TEST_F(WordSequence, BackCopiesOfTheLaterWordsAreHalfAsBright)
 {
     // f = 1250: "IS" at t = 750 and "WHEN" at t = 250, both copies of each.
     demoFrame = 1250;
-    std::set<Rgba> colours = FeedbackColours([] { DrawWordSequence(); });
+    std::set<Rgba> colours = FeedbackColours([] { DrawWordSequence(demoFrame); });
     if (colours.empty()) {
         GTEST_SKIP() << "the outline font drew nothing here";
     }
@@ -74,13 +74,13 @@ TEST_F(WordSequence, BackCopiesOfTheLaterWordsAreHalfAsBright)
 TEST_F(WordSequence, WordsSlideOnTheirOwnPaths)
 {
     demoFrame = 1700; // "IT" front copy is the last one drawn: t = 200
-    DrawWordSequence();
+    DrawWordSequence(demoFrame);
     auto p = ModelViewTranslation();
     EXPECT_FLOAT_EQ(p[1], -1.0f);
     EXPECT_FLOAT_EQ(p[2], -5.5f);
 
     demoFrame = 2600; // "BEGAN" front copy after "ALL"
-    DrawWordSequence();
+    DrawWordSequence(demoFrame);
     p = ModelViewTranslation();
     EXPECT_FLOAT_EQ(p[1], -0.25f);
     EXPECT_FLOAT_EQ(p[2], -4.0f);
@@ -98,17 +98,17 @@ TEST_F(WordSequence, WheelTurnsOnlyWhileItIsDrawn)
 {
     wheelFrame = 0;
     demoFrame = 2999;
-    DrawWordSequence();
+    DrawWordSequence(demoFrame);
     EXPECT_EQ(wheelFrame, 0);
     demoFrame = 3000;
-    DrawWordSequence();
+    DrawWordSequence(demoFrame);
     demoFrame = 4999;
-    DrawWordSequence();
+    DrawWordSequence(demoFrame);
     EXPECT_EQ(wheelFrame, 2);
     demoFrame = 5000;
-    DrawWordSequence();
+    DrawWordSequence(demoFrame);
     demoFrame = 5500;
-    DrawWordSequence();
+    DrawWordSequence(demoFrame);
     EXPECT_EQ(wheelFrame, 2);
 }
 
@@ -132,12 +132,12 @@ TEST_F(WordSequence, CountdownWordsStartAtTheEyePlane)
     } words[] = {{5400, -1.0f}, {5500, 0.0f}, {5600, 1.0f}, {5700, 0.0f}, {5800, -1.25f}, {5900, -1.6f}};
     for (const auto& w : words) {
         demoFrame = w.frame;
-        DrawWordSequence();
+        DrawWordSequence(demoFrame);
         auto p = ModelViewTranslation();
         EXPECT_FLOAT_EQ(p[2], 0.0f) << w.frame;
         EXPECT_FLOAT_EQ(p[1], w.y) << w.frame;
         demoFrame = w.frame + 1;
-        DrawWordSequence();
+        DrawWordSequence(demoFrame);
         EXPECT_FLOAT_EQ(ModelViewTranslation()[2], -0.1f) << w.frame + 1;
     }
 }
@@ -155,7 +155,7 @@ TEST_F(WordSequence, LastPairDrawsOneRandomPeakPerFrame)
     for (int f : {5000, 5399, 5899}) {
         uint64_t before = randDraws;
         demoFrame = f;
-        DrawWordSequence();
+        DrawWordSequence(demoFrame);
         EXPECT_EQ(randDraws, before) << f;
     }
     for (int f : {5900, 5950, 5999}) {
@@ -178,7 +178,7 @@ TEST_F(WordSequence, EveryCallSetsUpTheSphereMappedTexture)
     glEnable(GL_LIGHT0);
     glBindTexture(GL_TEXTURE_2D, 0);
     demoFrame = 5100; // nothing is drawn in this frame
-    DrawWordSequence();
+    DrawWordSequence(demoFrame);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_T));

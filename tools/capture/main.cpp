@@ -1,6 +1,6 @@
 // korvale-capture: runs the demo's own WinMain headless under the platform harness and records what it
 // does: frames as PNG, the state after every RenderFrame as JSON Lines, the mixed audio as WAV, timings.
-#include "app/rand15.h"
+#include "core/rand15.h"
 #include "app/shell.h"
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"

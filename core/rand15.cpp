@@ -1,5 +1,5 @@
 // Linear congruential generator: the order of draws fixes every random choice of the demo.
-#include "app/rand15.h"
+#include "core/rand15.h"
 
 uint32_t randState = 1;
 uint64_t randDraws = 0;

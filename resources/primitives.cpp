@@ -1,6 +1,6 @@
 // The four textured squares: sprites, sun flares, particles and the tiled star-field backdrop. None of them
 // touches colour, blending, depth or lighting; that state belongs to the caller.
-#include "sequence/primitives.h"
+#include "resources/primitives.h"
 
 #include "resources/texture.h"
 
