@@ -18,13 +18,7 @@ bool InitScene()
 {
     CreateQuadric();
 
-    texStar.Load("data/star.jpg", nullptr);
-    texFire.Load("data/fire.jpg", nullptr);
-    texStelle.Load("data/stelle.jpg", nullptr);
-    texStelle2.Load("data/stelle2.jpg", nullptr);
-    texEnv.Load("data/env.jpg", nullptr);
-    texSun.Load("data/sun.jpg", nullptr);
-    texFont.Load("data/font.jpg", nullptr);
+    LoadDemoTextures();
 
     BuildOutlineFont(deviceContext);
     BuildBitmapFont();

@@ -164,13 +164,7 @@ void CloseDemoWindow()
         MessageBoxA(nullptr, "Could Not Unregister Class.", "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
 
     DeleteFonts();
-    texStar.Delete();
-    texFire.Delete();
-    texStelle.Delete();
-    texStelle2.Delete();
-    texEnv.Delete();
-    texSun.Delete();
-    texFont.Delete();
+    DeleteDemoTextures();
     DeleteQuadric();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/jpeg.h"
 
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -23,66 +24,43 @@ bool ImageBytes(int32_t width, int32_t height, uint32_t bytesPerPixel, uint64_t&
     return total <= kMaxImageBytes;
 }
 
+// Every way out of a load closes the file.
+struct JpegCloser {
+    void operator()(JpegFile* file) const { JpegClose(file); }
+};
+
 } // namespace
-
-Image::Image() : bitsPerPixel(0), width(0), height(0), rowPixels(0), data(nullptr) {}
-
-Image::~Image() { Image::Free(); }
-
-void Image::Free()
-{
-    if (data) {
-        delete[] data;
-        data = nullptr;
-    }
-}
 
 bool Image::Create(int32_t newWidth, int32_t newHeight, uint32_t newBitsPerPixel)
 {
-    if (newWidth == 0 || newHeight == 0 || newBitsPerPixel == 0)
-        return false;
+    data.reset();
     uint64_t bytes = 0;
     if (!ImageBytes(newWidth, newHeight, (newBitsPerPixel + 7) >> 3, bytes))
         return false;
-    data = new (std::nothrow) uint8_t[bytes];
+    data.reset(new (std::nothrow) uint8_t[bytes]);
     if (!data)
         return false;
-    rowPixels = newWidth;
     width = newWidth;
     height = newHeight;
     bitsPerPixel = newBitsPerPixel;
     return true;
 }
 
-JpegImage::JpegImage() {}
-
-JpegImage::~JpegImage() {}
-
 bool JpegImage::LoadJpeg(const char* fileName, bool grey)
 {
+    data.reset();
     int w = 0, h = 0, n = 0;
-    JpegFile* file = JpegOpen(fileName, &w, &h, &n);
+    std::unique_ptr<JpegFile, JpegCloser> file(JpegOpen(fileName, &w, &h, &n));
     if (!file)
         return false;
     int channels = (grey || n == 1) ? 1 : 3;
     uint64_t bytes = 0;
-    if (!ImageBytes(w, h, static_cast<uint32_t>(channels), bytes)) {
-        JpegClose(file);
+    if (!ImageBytes(w, h, static_cast<uint32_t>(channels), bytes))
         return false;
-    }
-    data = new (std::nothrow) uint8_t[bytes];
-    if (!data) {
-        JpegClose(file);
+    std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[bytes]);
+    if (!pixels || !JpegDecode(file.get(), pixels.get(), w, h, channels))
         return false;
-    }
-    if (!JpegDecode(file, data, w, h, channels)) {
-        delete[] data;
-        data = nullptr;
-        JpegClose(file);
-        return false;
-    }
-    JpegClose(file);
-    rowPixels = w;
+    data = std::move(pixels);
     width = w;
     height = h;
     bitsPerPixel = static_cast<uint32_t>(channels) * 8;

@@ -7,9 +7,6 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <cstring>
-
-// Definition order is destruction order in reverse: texFont goes first at exit, texStar last.
 Texture texStar;
 Texture texFire;
 Texture texStelle;
@@ -19,6 +16,17 @@ Texture texEnv;
 Texture texFont;
 
 namespace {
+
+struct DemoTexture {
+    Texture* texture;
+    const char* fileName;
+};
+
+const DemoTexture demoTextures[] = {
+    {&texStar, "data/star.jpg"},     {&texFire, "data/fire.jpg"}, {&texStelle, "data/stelle.jpg"},
+    {&texStelle2, "data/stelle2.jpg"}, {&texEnv, "data/env.jpg"},   {&texSun, "data/sun.jpg"},
+    {&texFont, "data/font.jpg"},
+};
 
 // Rows are handed over without padding; the default alignment of 4 would skew any row whose byte count
 // is not a multiple of 4 and read past the fallback's four bytes.
@@ -30,19 +38,24 @@ void BuildMipmaps(GLint components, GLint width, GLint height, GLenum format, co
 
 } // namespace
 
-Texture::Texture() : glName(0) {}
+void LoadDemoTextures()
+{
+    for (const DemoTexture& t : demoTextures)
+        t.texture->Load(t.fileName, nullptr);
+}
 
-Texture::~Texture() { Delete(); }
+void DeleteDemoTextures()
+{
+    for (const DemoTexture& t : demoTextures)
+        t.texture->Delete();
+}
 
-bool Texture::Create(const char* name)
+bool Texture::Create()
 {
     Delete();
-    // Names longer than the field are cut, never written past it.
-    std::strncpy(fileName, name ? name : "", sizeof fileName - 1);
-    fileName[sizeof fileName - 1] = '\0';
     GLuint texture = 0;
     glGenTextures(1, &texture);
-    glName = texture + 1;
+    glName = texture;
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -54,27 +67,25 @@ bool Texture::Create(const char* name)
 void Texture::Delete()
 {
     if (glName != 0) {
-        GLuint texture = glName - 1;
+        GLuint texture = glName;
         glDeleteTextures(1, &texture);
         glName = 0;
     }
 }
 
-void Texture::Bind() { glBindTexture(GL_TEXTURE_2D, glName - 1); }
+void Texture::Bind() { glBindTexture(GL_TEXTURE_2D, glName); }
 
 void Texture::BuildFallback()
 {
     static const GLubyte checker[4] = {0, 255, 255, 0};
-    width = 2;
-    height = 2;
-    BuildMipmaps(1, width, height, GL_LUMINANCE, checker);
+    BuildMipmaps(1, 2, 2, GL_LUMINANCE, checker);
 }
 
 bool Texture::Load(const char* name, const char* alphaFileName)
 {
     if (!name)
         return false;
-    Create(name);
+    Create();
 
     JpegImage colour;
     if (!colour.LoadJpeg(name, false)) {

@@ -1,29 +1,24 @@
-// GL texture objects with full mipmap chains, loaded from JPEG files or given a checkerboard fallback.
+// GL texture objects with full mipmap chains, loaded from JPEG files or given a checkerboard fallback, and
+// the seven textures of the demo.
 #pragma once
 
 #include <cstdint>
 
 class Texture {
 public:
-    Texture();
-    ~Texture();
-
-    bool Create(const char* fileName);
+    // Makes a new GL texture with the demo's wrap and filter parameters, giving up the old one.
+    bool Create();
     void Delete();
     void Bind();
     bool Load(const char* fileName, const char* alphaFileName);
     void BuildFallback();
 
+    // The GL name, 0 while nothing is loaded.
     uint32_t GetGlName() const { return glName; }
 
-    Texture(const Texture&) = delete;
-    Texture& operator=(const Texture&) = delete;
-
 private:
-    char fileName[64];
-    uint32_t glName;
-    int32_t width;
-    int32_t height;
+    // Deleted with its context by Delete(), never by a destructor: globals outlive every context.
+    uint32_t glName = 0;
 };
 
 extern Texture texStar;
@@ -33,3 +28,7 @@ extern Texture texStelle2;
 extern Texture texSun;
 extern Texture texEnv;
 extern Texture texFont;
+
+// The seven from their files under data/, in one fixed order (the order fixes their GL names).
+void LoadDemoTextures();
+void DeleteDemoTextures();

@@ -91,15 +91,20 @@ TEST_F(Textures, MissingOrUndecodableFileGivesTheCheckerboardWithItsParameters)
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
         EXPECT_EQ(value, GL_LINEAR_MIPMAP_NEAREST);
     }
-    // A name longer than the 64-character field is cut, not written past it (the sanitizer build checks).
+    // A long missing name still gets the checkerboard.
     std::string longName = Path(std::string(300, 'x').c_str());
     Texture texture;
     EXPECT_FALSE(texture.Load(longName.c_str(), nullptr));
     ExpectCheckerboard(texture);
-    // A null name changes nothing.
+    // A null name changes nothing, and a texture that holds no name binds GL's default texture.
     Texture untouched;
     EXPECT_FALSE(untouched.Load(nullptr, nullptr));
     EXPECT_EQ(untouched.GetGlName(), 0u);
+    texture.Bind();
+    untouched.Bind();
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -115,7 +120,7 @@ TEST_F(Textures, ReloadAndDeleteGiveNamesBack)
         texture.Load(Path("missing.jpg").c_str(), nullptr);
     }
     EXPECT_EQ(TextureNamesInUse(), before + 1) << "each reload deletes the name it held";
-    GLuint name = texture.GetGlName() - 1;
+    GLuint name = texture.GetGlName();
     texture.Delete();
     EXPECT_EQ(texture.GetGlName(), 0u);
     EXPECT_FALSE(glIsTexture(name));
