@@ -2,6 +2,7 @@
 // one frame per iteration, the keys, and the orderly end.
 #include "app/shell.h"
 
+#include "core/constants.h"
 #include "sequence/timeline.h"
 
 bool keys[256];
@@ -38,7 +39,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         fullscreen = false;
 
     // A window that cannot be opened is a failure, whatever the cause already shown.
-    if (!OpenDemoWindow(windowTitle, 640, 480, 32, fullscreen))
+    if (!OpenDemoWindow(windowTitle, kPictureWidth, kPictureHeight, kPictureBits, fullscreen))
         return 1;
 
     if (!FSOUND_Init(44100, 32, 0)) {
@@ -87,7 +88,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             keys[VK_F1] = false;
             CloseDemoWindow();
             fullscreen = !fullscreen;
-            if (!OpenDemoWindow(windowTitle, 640, 480, 32, fullscreen))
+            if (!OpenDemoWindow(windowTitle, kPictureWidth, kPictureHeight, kPictureBits, fullscreen))
                 return 1;
         }
     }

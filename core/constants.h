@@ -24,4 +24,3 @@ constexpr int kSparks = 500;
 constexpr int kRays = 202;
 constexpr int kCreditLines = 72;
 constexpr int kOutlineGlyphs = 90;
-constexpr int kBitmapGlyphs = 256;

@@ -8,14 +8,14 @@
 
 #include <GL/gl.h>
 
-RingParticle ringParticles[360][3];
+RingParticle ringParticles[kRingPoints][kRingSparksPerPoint];
 float ringRadius = 1.0f;
 int ringFade = 255;
 
 void InitRingParticles()
 {
     // Tilt is drawn before speed here; the renewal draws them the other way round.
-    for (int i = 0; i < 360; ++i) {
+    for (int i = 0; i < kRingPoints; ++i) {
         for (int j = 0; j < 3; ++j) {
             RingParticle& p = ringParticles[i][j];
             p.r = Rand15() % 127 + 128;
@@ -30,7 +30,7 @@ void InitRingParticles()
 
 void DrawFireRing()
 {
-    for (int i = 0; i < 360; ++i) {
+    for (int i = 0; i < kRingPoints; ++i) {
         glPushMatrix();
         glRotatef(static_cast<float>(i), 0.0f, 1.0f, 0.0f);
         glTranslatef(ringRadius, 0.0f, 0.0f);

@@ -1,6 +1,8 @@
 // The nova's shock wave: a growing ring of 360 points streaming three sparks each back to the centre.
 #pragma once
 
+#include "core/constants.h"
+
 #include <cstdint>
 
 struct RingParticle {
@@ -10,7 +12,7 @@ struct RingParticle {
     float tilt;
 };
 
-extern RingParticle ringParticles[360][3];
+extern RingParticle ringParticles[kRingPoints][kRingSparksPerPoint];
 extern float ringRadius;
 extern int ringFade;
 

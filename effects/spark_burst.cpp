@@ -8,7 +8,7 @@
 
 #include <GL/gl.h>
 
-Spark sparks[500];
+Spark sparks[kSparks];
 int burstFrame = 0;
 
 void ResetSpark(int index)
@@ -26,7 +26,7 @@ void ResetSpark(int index)
 
 void InitSparks()
 {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < kSparks; ++i) {
         ResetSpark(i);
     }
 }
@@ -60,7 +60,7 @@ void DrawSpark(int index)
 
 void DrawSparkBurst()
 {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < kSparks; ++i) {
         DrawSpark(i);
     }
     ++burstFrame;

@@ -1,6 +1,8 @@
 // 500 coloured sparks flying out of the centre, laid out anew with a bang every 251 nova frames.
 #pragma once
 
+#include "core/constants.h"
+
 #include <cstdint>
 
 struct Spark {
@@ -11,7 +13,7 @@ struct Spark {
     float angleZ;
 };
 
-extern Spark sparks[500];
+extern Spark sparks[kSparks];
 extern int burstFrame;
 
 void ResetSpark(int index);

@@ -7,7 +7,7 @@
 
 #include <GL/gl.h>
 
-VortexParticle vortexParticles[500];
+VortexParticle vortexParticles[kVortexParticles];
 
 namespace {
 
@@ -26,7 +26,7 @@ void StartAtOuterEnd(VortexParticle& p, int index)
 
 void InitVortexParticles()
 {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < kVortexParticles; ++i) {
         VortexParticle& p = vortexParticles[i];
         p.r = Rand15() % 16 + 16;
         p.g = Rand15() % 64 + 64;
@@ -40,7 +40,7 @@ void InitVortexParticles()
 
 void DrawVortex(int spin)
 {
-    for (int i = 0; i < 500; ++i)
+    for (int i = 0; i < kVortexParticles; ++i)
         DrawVortexParticle(i, spin);
 }
 

@@ -1,6 +1,8 @@
 // 500 star sprites spiralling along a double cone into the centre of the explosion.
 #pragma once
 
+#include "core/constants.h"
+
 #include <cstdint>
 
 struct VortexParticle {
@@ -12,7 +14,7 @@ struct VortexParticle {
     float height;
 };
 
-extern VortexParticle vortexParticles[500];
+extern VortexParticle vortexParticles[kVortexParticles];
 
 void InitVortexParticles();
 void DrawVortex(int spin);

@@ -2,6 +2,7 @@
 // the countdown over the planet phase. Timed by demoFrame alone; wheelFrame is the wheel's own angle.
 #include "effects/word_sequence.h"
 
+#include "core/constants.h"
 #include "core/rand15.h"
 #include "effects/spark_burst.h"
 #include "resources/fonts.h"
@@ -16,9 +17,9 @@ int wheelFrame = 0;
 
 namespace {
 
-// Slow fade of the sentence and fast fade of the countdown, pi taken as 3.1415.
-double SlowFade(int t) { return std::sin(t * 3.1415 / 1000); }
-double FastFade(int t) { return std::sin(t * 3.1415 / 100); }
+// Slow fade of the sentence and fast fade of the countdown.
+double SlowFade(int t) { return std::sin(t * kDemoPi / 1000); }
+double FastFade(int t) { return std::sin(t * kDemoPi / 100); }
 
 // Colours are passed as the low byte of the truncated value.
 GLubyte LowByte(int value) { return static_cast<GLubyte>(value & 0xFF); }
@@ -93,11 +94,11 @@ void DrawSentence(int f)
 void DrawWheel(int f)
 {
     int w = wheelFrame;
-    double phase = std::cos(2 * w * 3.1415 / 360);
+    double phase = std::cos(2 * w * kDemoPi / 360);
     // At w = 0 red and blue come to 256 and wrap to 0; the alpha is 0 then anyway.
     int r = static_cast<int>(phase * 64 + 192);
-    int g = static_cast<int>(std::sin(2 * w * 3.1415 / 360) * 64 + 192);
-    int b = static_cast<int>(std::cos(4 * w * 3.1415 / 360) * 64 + 192);
+    int g = static_cast<int>(std::sin(2 * w * kDemoPi / 360) * 64 + 192);
+    int b = static_cast<int>(std::cos(4 * w * kDemoPi / 360) * 64 + 192);
     int a = f < 4000 ? static_cast<int>((phase * 64 + 128) * (f - 3000) / 1000)
                      : static_cast<int>(phase * 64 + 128);
     glColor4ub(LowByte(r), LowByte(g), LowByte(b), LowByte(a));

@@ -10,8 +10,34 @@
 
 uint32_t outlineFontBase = 0;
 bool fontResourceAdded = false;
-GLYPHMETRICSFLOAT glyphMetrics[90];
+GLYPHMETRICSFLOAT glyphMetrics[kOutlineGlyphs];
 uint32_t bitmapFontBase = 0;
+
+namespace {
+
+// The bitmap font's sheet holds codes 32 to 127.
+constexpr int kFirstBitmapCode = 32;
+constexpr int kBitmapGlyphs = 96;
+
+// Calls the lists of a text, run by run, skipping every character outside [first, last]: the two fonts'
+// lists lie side by side, and such a character would otherwise draw a glyph of the other font.
+void CallGlyphLists(const char* text, GLenum type, int first, int last)
+{
+    const size_t length = text ? std::strlen(text) : 0;
+    size_t runStart = 0;
+    for (size_t i = 0; i <= length; ++i) {
+        if (i < length) {
+            int code = type == GL_BYTE ? static_cast<signed char>(text[i]) : static_cast<unsigned char>(text[i]);
+            if (code >= first && code <= last)
+                continue;
+        }
+        if (i > runStart)
+            glCallLists(static_cast<GLsizei>(i - runStart), type, text + runStart);
+        runStart = i + 1;
+    }
+}
+
+} // namespace
 
 BOOL BuildOutlineFont(HDC deviceContext)
 {
@@ -36,9 +62,9 @@ BOOL BuildOutlineFont(HDC deviceContext)
 
     HFONT font = CreateFontIndirectA(&description);
     SelectObject(deviceContext, font);
-    outlineFontBase = glGenLists(90);
+    outlineFontBase = glGenLists(kOutlineGlyphs);
     // 89 codes into a block of 90: the last list stays empty.
-    return wglUseFontOutlinesA(deviceContext, 0, 89, outlineFontBase, 0.0f, 0.1f, WGL_FONT_LINES, glyphMetrics);
+    return wglUseFontOutlinesA(deviceContext, 0, kOutlineGlyphs - 1, outlineFontBase, 0.0f, 0.1f, WGL_FONT_LINES, glyphMetrics);
 }
 
 void Print3DText(const char* text)
@@ -47,15 +73,15 @@ void Print3DText(const char* text)
         return;
     glPushAttrib(GL_LIST_BIT);
     glListBase(outlineFontBase);
-    glCallLists(static_cast<GLsizei>(std::strlen(text)), GL_UNSIGNED_BYTE, text);
+    CallGlyphLists(text, GL_UNSIGNED_BYTE, 0, kOutlineGlyphs - 1);
     glPopAttrib();
 }
 
 void BuildBitmapFont()
 {
-    bitmapFontBase = glGenLists(96);
+    bitmapFontBase = glGenLists(kBitmapGlyphs);
     texFont.Bind();
-    for (int i = 0; i < 96; ++i) {
+    for (int i = 0; i < kBitmapGlyphs; ++i) {
         float cx = static_cast<float>(i % 16) / 16.0f;
         float cy = static_cast<float>(i / 16) / 16.0f;
         // Band rows of the sheet are 1/8 high; t runs above 1 and the repeat wrap brings it back.
@@ -82,14 +108,14 @@ void Print2DText(int x, int y, const char* text)
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0.0, 640.0, 0.0, 480.0, -10.0, 10.0);
+    glOrtho(0.0, kPictureWidth, 0.0, kPictureHeight, -10.0, 10.0);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     glTranslated(static_cast<double>(x), static_cast<double>(y), 0.0);
-    glListBase(bitmapFontBase - 32);
+    glListBase(bitmapFontBase - kFirstBitmapCode);
     // A null text draws nothing but leaves the same state as an empty one.
-    glCallLists(text ? static_cast<GLsizei>(std::strlen(text)) : 0, GL_BYTE, text);
+    CallGlyphLists(text, GL_BYTE, kFirstBitmapCode, kFirstBitmapCode + kBitmapGlyphs - 1);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
@@ -99,8 +125,8 @@ void Print2DText(int x, int y, const char* text)
 
 void DeleteFonts()
 {
-    glDeleteLists(outlineFontBase, 90);
-    glDeleteLists(bitmapFontBase, 96);
+    glDeleteLists(outlineFontBase, kOutlineGlyphs);
+    glDeleteLists(bitmapFontBase, kBitmapGlyphs);
     if (fontResourceAdded) {
         RemoveFontResourceA("Korvale.ttf");
         fontResourceAdded = false;

@@ -1,13 +1,14 @@
 // The two fonts: extruded outline glyphs for the 3D words, textured glyph squares for the 2D overlay.
 #pragma once
 
+#include "core/constants.h"
 #include "platform/win32.h"
 
 #include <cstdint>
 
 extern uint32_t outlineFontBase;
 extern bool fontResourceAdded;
-extern GLYPHMETRICSFLOAT glyphMetrics[90];
+extern GLYPHMETRICSFLOAT glyphMetrics[kOutlineGlyphs];
 extern uint32_t bitmapFontBase;
 
 BOOL BuildOutlineFont(HDC deviceContext);

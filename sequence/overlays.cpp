@@ -7,13 +7,13 @@
 
 #include <GL/gl.h>
 
-const char* creditLines[72];
-float creditY[72];
+const char* creditLines[kCreditLines];
+float creditY[kCreditLines];
 float creditStep = 1.0f;
 
 namespace {
 
-const char* const creditTexts[72] = {
+const char* const creditTexts[kCreditLines] = {
     "-= KORVALE v1.1=-",
     "-----------------",
     " ",
@@ -106,9 +106,9 @@ int CreditAlpha(float y)
 
 void InitCredits()
 {
-    for (int i = 0; i < 72; ++i)
+    for (int i = 0; i < kCreditLines; ++i)
         creditY[i] = static_cast<float>(-16 * i);
-    for (int i = 0; i < 72; ++i)
+    for (int i = 0; i < kCreditLines; ++i)
         creditLines[i] = creditTexts[i];
 }
 
@@ -147,7 +147,7 @@ void DrawCredits()
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
 
-    for (int i = 0; i < 72; ++i) {
+    for (int i = 0; i < kCreditLines; ++i) {
         const float y = creditY[i];
         if (!(y > -10.0f && y < 490.0f))
             continue;
@@ -162,6 +162,6 @@ void DrawCredits()
     glPopMatrix();
 
     // Moved only after every line is drawn.
-    for (int i = 0; i < 72; ++i)
+    for (int i = 0; i < kCreditLines; ++i)
         creditY[i] += creditStep;
 }

@@ -1,8 +1,10 @@
 // The 2D overlays: the fading music notice and the credits scroller.
 #pragma once
 
-extern const char* creditLines[72];
-extern float creditY[72];
+#include "core/constants.h"
+
+extern const char* creditLines[kCreditLines];
+extern float creditY[kCreditLines];
 extern float creditStep;
 
 void InitCredits();

@@ -13,11 +13,11 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-RayAngle rayAngles[202];
+RayAngle rayAngles[kRays];
 
 void InitRayAngles()
 {
-    for (int i = 0; i < 202; ++i) {
+    for (int i = 0; i < kRays; ++i) {
         rayAngles[i].angleX = static_cast<float>(Rand15() % 360);
         rayAngles[i].angleY = static_cast<float>(Rand15() % 360);
     }
@@ -136,7 +136,7 @@ void DrawFadeIn()
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -5.0f);
     glDisable(GL_TEXTURE_2D);
-    glColor4ub(255, 255, 255, static_cast<GLubyte>(255 - (demoFrame - 5000) * 255 / 50));
+    glColor4ub(255, 255, 255, static_cast<GLubyte>(255 - (demoFrame - kPlanetStartFrame) * 255 / 50));
     DrawFlashSquare();
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_TEXTURE_GEN_S);
@@ -159,7 +159,7 @@ void DrawPlanetScene()
     DrawCore();
 
     int rays = planetFrame / 5;
-    if (rays > 202) {
+    if (rays > kRays) {
         rays = 202; // the table's size; the timeline stops planetFrame at 1011
     }
     for (int i = 0; i < rays; ++i) {
@@ -168,7 +168,7 @@ void DrawPlanetScene()
 
     DrawGlowShells();
 
-    if (demoFrame < 5050) {
+    if (demoFrame < kPlanetStartFrame + 50) {
         DrawFadeIn();
     }
 }

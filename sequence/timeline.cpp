@@ -3,6 +3,7 @@
 #include "sequence/timeline.h"
 
 #include "core/angles.h"
+#include "core/constants.h"
 #include "core/rand15.h"
 #include "effects/word_sequence.h"
 #include "resources/effect_sound.h"
@@ -62,7 +63,7 @@ void DrawCollapseFlash()
     DrawSunSprite(static_cast<float>(2 + Rand15() % 3));
     glDisable(GL_TEXTURE_2D);
     if (planetFrame / 5 > 200 && flashFrame < 13) {
-        glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(std::sin(flashFrame * 3.1415 / 13.0)));
+        glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(std::sin(flashFrame * kDemoPi / 13.0)));
         DrawFlashSquare();
         ++flashFrame;
     }
@@ -74,10 +75,10 @@ bool RenderFrame(int musicState)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (musicNoticeFrame < 100)
         DrawMusicNotice(musicState);
-    if (demoFrame > 7000 && demoFrame < 8500)
+    if (demoFrame > kCreditsStartFrame && demoFrame < kLastDemoFrame)
         DrawCredits();
 
-    if (demoFrame >= 5000) {
+    if (demoFrame >= kPlanetStartFrame) {
         // Scene head: the camera both scenes are drawn under.
         glLoadIdentity();
         glRotatef(static_cast<float>(-15.0 - 10.0 * std::cos(sinD(phaseAngle))), 0.0f, 1.0f, 1.0f);
@@ -113,9 +114,9 @@ bool RenderFrame(int musicState)
         glPopMatrix();
     }
 
-    if (demoFrame < 6000)
+    if (demoFrame < kNovaStartFrame)
         DrawWordSequence(demoFrame);
-    if (demoFrame < 8500)
+    if (demoFrame < kLastDemoFrame)
         ++demoFrame;
     return true;
 }
@@ -128,6 +129,6 @@ void ToggleScene()
 
 void ShowMusicNotice()
 {
-    if (demoFrame > 6000)
+    if (demoFrame > kNovaStartFrame)
         musicNoticeFrame = 0;
 }

@@ -226,6 +226,38 @@ TEST(OutlineFont, EachGlyphAdvancesByItsWidthAndPrintKeepsTheListBase)
     CloseTestWindow();
 }
 
+TEST(Fonts, CharactersOutsideAFontsRangeDrawNothing)
+{
+    // The outline lists hold codes 0 to 89 and the bitmap lists 32 to 127, side by side: a character
+    // outside a font's range must not reach into the other font's lists.
+    ASSERT_TRUE(OpenTestWindow());
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    for (const char* outside : {"d", "z", "\x7F", "\xC8", "\xFF"}) {
+        EXPECT_TRUE(UnitCubeFeedback([&] { Print3DText(outside); }).empty()) << int(uint8_t(outside[0]));
+        EXPECT_EQ(ModelViewX(), 0.0f);
+    }
+    // Mixed in, they leave the word as it is.
+    auto word = UnitCubeFeedback([] { Print3DText("AVA"); });
+    ASSERT_FALSE(word.empty());
+    auto mixed = UnitCubeFeedback([] { Print3DText("AdVzA\xE9"); });
+    ASSERT_EQ(mixed.size(), word.size());
+    for (size_t p = 0; p < word.size(); ++p) {
+        ASSERT_EQ(mixed[p].size(), word[p].size());
+        for (size_t v = 0; v < word[p].size(); ++v) {
+            EXPECT_EQ(mixed[p][v].x, word[p][v].x);
+            EXPECT_EQ(mixed[p][v].y, word[p][v].y);
+        }
+    }
+
+    glViewport(0, 0, 640, 480);
+    for (const char* outside : {"\x01", "\x1F", "\x80", "\xE9", "\xFF"})
+        EXPECT_TRUE(FeedbackPrimitives([&] { Print2DText(0, 0, outside); }).empty()) << int(uint8_t(outside[0]));
+    EXPECT_EQ(FeedbackPrimitives([] { Print2DText(0, 0, "M\x05U\xC1"); }).size(),
+              FeedbackPrimitives([] { Print2DText(0, 0, "MU"); }).size());
+    CloseTestWindow();
+}
+
 TEST(OutlineFont, AddedFaceIsUsedAndReleasedWithTheWindow)
 {
     ASSERT_TRUE(std::filesystem::exists("Korvale.ttf")) << "the build puts the font beside data/";
