@@ -44,8 +44,12 @@ GdiOutlineFace lastFace;
 FT_Library Library()
 {
     static FT_Library library = nullptr;
-    if (!library && FT_Init_FreeType(&library) != 0)
-        library = nullptr;
+    if (!library) {
+        if (FT_Init_FreeType(&library) != 0)
+            return library = nullptr;
+        // Faces still open at exit go with the library.
+        std::atexit([] { FT_Done_FreeType(library); });
+    }
     return library;
 }
 

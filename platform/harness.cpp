@@ -51,13 +51,18 @@ int HarnessCallCount(const char* operation)
     return it == callCounts.end() ? 0 : it->second;
 }
 
-void CountPlatformCall(const char* operation) { ++callCounts[operation]; }
+// Counted only under the harness: the program's own calls cost no look-up.
+void CountPlatformCall(const char* operation)
+{
+    if (isInstalled)
+        ++callCounts[operation];
+}
 
 bool PlatformCallFails(const char* operation)
 {
-    int count = ++callCounts[operation];
     if (!isInstalled)
         return false;
+    int count = ++callCounts[operation];
     for (const std::string& failure : installed.failures) {
         size_t at = failure.find('@');
         if (failure.compare(0, at, operation) != 0 || (at == std::string::npos ? failure.size() : at) != std::strlen(operation))
@@ -84,8 +89,8 @@ bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height)
         return false;
     HGLRC context = CurrentContext();
     if (context->framebuffer) {
-        width = 640;
-        height = 480;
+        width = context->pictureWidth;
+        height = context->pictureHeight;
     } else {
         SDL_GL_GetDrawableSize(context->window->sdl, &width, &height);
     }

@@ -24,9 +24,11 @@ struct HWND__ {
 struct HGLRC__ {
     SDL_GLContext context;
     HWND__* window;
-    unsigned framebuffer;  // off-screen 640 x 480 target while full screen, 0 otherwise
+    unsigned framebuffer;  // off-screen target while full screen, 0 otherwise
     unsigned colourBuffer;
     unsigned depthBuffer;
+    int pictureWidth;  // the off-screen target's size
+    int pictureHeight;
 };
 
 // Counts the call and tells whether the harness wants this operation to fail now.
@@ -43,6 +45,10 @@ bool EnsureAudio();
 // Posted messages, delivered one per PeekMessageA.
 void PostPlatformMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND CurrentWindow();
+
+// The display mode the program asked for (platform/win_ui.cpp): a full-screen window draws its picture at
+// this size.
+void FullscreenPictureSize(int* width, int* height);
 
 // Full-screen target of the current context (platform/wgl.cpp).
 void BindDrawTarget(HGLRC context);

@@ -33,17 +33,25 @@ const std::vector<int16_t>* voice = nullptr;
 size_t voicePosition = 0;
 std::vector<float> musicBuffer;
 
-void Lock()
-{
-    if (device)
-        SDL_LockAudioDevice(device);
-}
+// Holds the audio thread off the mixer's state for one scope; without a device there is no thread.
+class AudioLock {
+public:
+    AudioLock() : locked(device)
+    {
+        if (locked)
+            SDL_LockAudioDevice(locked);
+    }
+    ~AudioLock()
+    {
+        if (locked)
+            SDL_UnlockAudioDevice(locked);
+    }
+    AudioLock(const AudioLock&) = delete;
+    AudioLock& operator=(const AudioLock&) = delete;
 
-void Unlock()
-{
-    if (device)
-        SDL_UnlockAudioDevice(device);
-}
+private:
+    SDL_AudioDeviceID locked;
+};
 
 void AudioCallback(void*, Uint8* stream, int length)
 {
@@ -178,10 +186,9 @@ signed char FMUSIC_PlaySong(FMUSIC_MODULE* module)
 {
     if (!module)
         return 0;
-    Lock();
+    AudioLock lock;
     openmpt_module_set_position_order_row(module->module, 0, 0);
     playing = module;
-    Unlock();
     return 1;
 }
 
@@ -189,10 +196,9 @@ signed char FMUSIC_StopSong(FMUSIC_MODULE* module)
 {
     if (!module)
         return 0;
-    Lock();
+    AudioLock lock;
     if (playing == module)
         playing = nullptr;
-    Unlock();
     return 1;
 }
 
@@ -200,9 +206,8 @@ signed char FMUSIC_SetOrder(FMUSIC_MODULE* module, int order)
 {
     if (!module)
         return 0;
-    Lock();
+    AudioLock lock;
     openmpt_module_set_position_order_row(module->module, order, 0);
-    Unlock();
     return 1;
 }
 
@@ -222,10 +227,11 @@ BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
         effect = &effects.back();
     }
     OpenDevice();
-    Lock();
-    // One voice: the new sound replaces whatever still plays.
-    voice = effect->samples.empty() ? nullptr : &effect->samples;
-    voicePosition = 0;
-    Unlock();
+    {
+        AudioLock lock;
+        // One voice: the new sound replaces whatever still plays.
+        voice = effect->samples.empty() ? nullptr : &effect->samples;
+        voicePosition = 0;
+    }
     return effect->samples.empty() ? FALSE : TRUE;
 }

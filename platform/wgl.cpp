@@ -1,15 +1,15 @@
 // WGL stand-ins over SDL2's GL contexts: pixel format, context creation and activation, and presenting,
-// with the full-screen picture drawn off screen at 640 x 480 and shown letterboxed at 4:3.
+// with the full-screen picture drawn off screen at the display mode asked for and shown letterboxed at 4:3.
 #include "platform/internal.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstdio>
+
 namespace {
 
 HGLRC current = nullptr;
-// Every context made and not yet deleted, as the window system keeps them (a failed deletion leaves one).
-HGLRC contexts[64];
 Uint64 lastPresent = 0;
 
 PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
@@ -21,6 +21,7 @@ PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
 PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
 PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
 PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
+PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
 
 bool LoadFramebufferCalls()
 {
@@ -36,26 +37,48 @@ bool LoadFramebufferCalls()
     framebufferRenderbuffer =
         reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFERPROC>(SDL_GL_GetProcAddress("glFramebufferRenderbuffer"));
     blitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBlitFramebuffer"));
+    checkFramebufferStatus =
+        reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(SDL_GL_GetProcAddress("glCheckFramebufferStatus"));
     return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers && deleteRenderbuffers &&
-           bindRenderbuffer && renderbufferStorage && framebufferRenderbuffer && blitFramebuffer;
+           bindRenderbuffer && renderbufferStorage && framebufferRenderbuffer && blitFramebuffer &&
+           checkFramebufferStatus;
 }
 
-// The 640 x 480 picture a full-screen window draws into; made once per context, on its first activation.
-void CreateDrawTarget(HGLRC context)
+void DeleteDrawTarget(HGLRC context)
 {
-    if (!LoadFramebufferCalls())
-        return;
+    bindFramebuffer(GL_FRAMEBUFFER, 0);
+    deleteFramebuffers(1, &context->framebuffer);
+    deleteRenderbuffers(1, &context->colourBuffer);
+    deleteRenderbuffers(1, &context->depthBuffer);
+    context->framebuffer = context->colourBuffer = context->depthBuffer = 0;
+}
+
+// The picture a full-screen window draws into, at the display mode asked for; made once per context, on its
+// first activation. False when the GL cannot make it complete.
+bool CreateDrawTarget(HGLRC context)
+{
+    if (!LoadFramebufferCalls()) {
+        fprintf(stderr, "korvale: the GL offers no off-screen target for the full-screen picture\n");
+        return false;
+    }
+    FullscreenPictureSize(&context->pictureWidth, &context->pictureHeight);
     genFramebuffers(1, &context->framebuffer);
     genRenderbuffers(1, &context->colourBuffer);
     genRenderbuffers(1, &context->depthBuffer);
     bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
     bindRenderbuffer(GL_RENDERBUFFER, context->colourBuffer);
-    renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, 640, 480);
+    renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, context->pictureWidth, context->pictureHeight);
     framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, context->colourBuffer);
     bindRenderbuffer(GL_RENDERBUFFER, context->depthBuffer);
-    renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, 640, 480);
+    renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, context->pictureWidth, context->pictureHeight);
     framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, context->depthBuffer);
     bindRenderbuffer(GL_RENDERBUFFER, 0);
+    GLenum status = checkFramebufferStatus(GL_FRAMEBUFFER);
+    if (status == GL_FRAMEBUFFER_COMPLETE)
+        return true;
+    fprintf(stderr, "korvale: the off-screen target for the full-screen picture is incomplete (0x%x)\n", status);
+    DeleteDrawTarget(context);
+    return false;
 }
 
 }  // namespace
@@ -90,14 +113,7 @@ HGLRC WINAPI wglCreateContext(HDC dc)
     SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
     if (current)
         SDL_GL_MakeCurrent(current->window->sdl, current->context);
-    HGLRC made = new HGLRC__{context, dc->window, 0, 0, 0};
-    for (HGLRC& slot : contexts) {
-        if (!slot) {
-            slot = made;
-            break;
-        }
-    }
-    return made;
+    return new HGLRC__{context, dc->window, 0, 0, 0, 0, 0};
 }
 
 BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
@@ -114,9 +130,14 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
         return FALSE;
     if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
         return FALSE;
+    // A full-screen window without its picture cannot show the demo: the activation fails.
+    if (context->window->fullscreen && !context->framebuffer && !CreateDrawTarget(context)) {
+        SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
+        if (current)
+            SDL_GL_MakeCurrent(current->window->sdl, current->context);
+        return FALSE;
+    }
     current = context;
-    if (context->window->fullscreen && !context->framebuffer)
-        CreateDrawTarget(context);
     BindDrawTarget(context);
     SDL_GL_SetSwapInterval(CurrentHarness() ? 0 : 1);
     return TRUE;
@@ -126,9 +147,6 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
 {
     if (PlatformCallFails("wglDeleteContext") || !context)
         return FALSE;
-    for (HGLRC& slot : contexts)
-        if (slot == context)
-            slot = nullptr;
     if (context == current)
         current = nullptr;
     // The off-screen target's objects die with the context.
@@ -171,7 +189,7 @@ BOOL WINAPI SwapBuffers(HDC dc)
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glClearColor(clear[0], clear[1], clear[2], clear[3]);
-        blitFramebuffer(0, 0, 640, 480, left, bottom, left + shownWidth, bottom + shownHeight, GL_COLOR_BUFFER_BIT,
+        blitFramebuffer(0, 0, current->pictureWidth, current->pictureHeight, left, bottom, left + shownWidth, bottom + shownHeight, GL_COLOR_BUFFER_BIT,
                         GL_LINEAR);
         if (scissor)
             glEnable(GL_SCISSOR_TEST);

@@ -6,9 +6,6 @@
 
 #define WINAPI
 #define CALLBACK
-#ifndef APIENTRY
-#define APIENTRY
-#endif
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -143,29 +140,22 @@ struct GLYPHMETRICSFLOAT {
 };
 
 // Messages
-#define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_SIZE 0x0005
 #define WM_ACTIVATE 0x0006
-#define WM_SETFOCUS 0x0007
-#define WM_KILLFOCUS 0x0008
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
-#define WM_CHAR 0x0102
 #define WM_SYSKEYDOWN 0x0104
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCOMMAND 0x0112
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
 #define SIZE_RESTORED 0
-#define SIZE_MINIMIZED 1
 #define SC_SCREENSAVE 0xF140
 #define SC_MONITORPOWER 0xF170
-#define SC_CLOSE 0xF060
-#define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
 // Virtual keys
@@ -187,12 +177,10 @@ struct GLYPHMETRICSFLOAT {
 #define MB_OK 0x00000000L
 #define MB_YESNO 0x00000004L
 #define MB_ICONSTOP 0x00000010L
-#define MB_ICONERROR MB_ICONSTOP
 #define MB_ICONQUESTION 0x00000020L
 #define MB_ICONEXCLAMATION 0x00000030L
 #define MB_ICONINFORMATION 0x00000040L
 #define IDOK 1
-#define IDCANCEL 2
 #define IDYES 6
 #define IDNO 7
 
@@ -238,14 +226,11 @@ struct GLYPHMETRICSFLOAT {
 #define FW_HEAVY 900
 #define ANSI_CHARSET 0
 #define OUT_DEFAULT_PRECIS 0
-#define OUT_TT_PRECIS 4
 #define CLIP_DEFAULT_PRECIS 0
 #define DEFAULT_QUALITY 0
-#define ANTIALIASED_QUALITY 4
 #define DEFAULT_PITCH 0
 #define FF_DONTCARE 0
 #define WGL_FONT_LINES 0
-#define WGL_FONT_POLYGONS 1
 
 // Sounds
 #define SND_ASYNC 0x0001

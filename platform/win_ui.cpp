@@ -23,6 +23,8 @@ std::vector<RegisteredClass> classes;
 std::deque<MSG> queue;
 HWND mainWindow = nullptr;
 bool fullscreenMode = false;  // the requested full-screen mode is in force
+int pictureWidth = 640;  // the display mode last asked for; the full-screen picture's size
+int pictureHeight = 480;
 int cursorCount = 0;
 HINSTANCE__* const programModule = reinterpret_cast<HINSTANCE__*>(0x400000);
 
@@ -113,7 +115,7 @@ void PumpEvents()
                 PostPlatformMessage(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
                 break;
             case SDL_WINDOWEVENT_SIZE_CHANGED:
-                // A full-screen window keeps drawing into its 640 x 480 picture.
+                // A full-screen window keeps drawing into its picture of the display mode asked for.
                 if (!window->fullscreen)
                     PostPlatformMessage(window, WM_SIZE, SIZE_RESTORED,
                                         MAKELPARAM(event.window.data1, event.window.data2));
@@ -229,8 +231,22 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags)
         return DISP_CHANGE_FAILED;
     if (!(flags & CDS_FULLSCREEN) || mode->dmSize != sizeof(DEVMODEA))
         return DISP_CHANGE_BADMODE;
+    // The monitor keeps its mode; the size asked for becomes the size of the full-screen picture.
+    if ((mode->dmFields & (DM_PELSWIDTH | DM_PELSHEIGHT)) == (DM_PELSWIDTH | DM_PELSHEIGHT)) {
+        if (mode->dmPelsWidth == 0 || mode->dmPelsHeight == 0 || mode->dmPelsWidth > 16384 ||
+            mode->dmPelsHeight > 16384)
+            return DISP_CHANGE_BADMODE;
+        pictureWidth = static_cast<int>(mode->dmPelsWidth);
+        pictureHeight = static_cast<int>(mode->dmPelsHeight);
+    }
     fullscreenMode = true;
     return DISP_CHANGE_SUCCESSFUL;
+}
+
+void FullscreenPictureSize(int* width, int* height)
+{
+    *width = pictureWidth;
+    *height = pictureHeight;
 }
 
 int WINAPI ShowCursor(BOOL show)
@@ -353,10 +369,8 @@ BOOL WINAPI ShowWindow(HWND window, int command)
     SDL_ShowWindow(window->sdl);
     int w = 0, h = 0;
     SDL_GetWindowSize(window->sdl, &w, &h);
-    if (window->fullscreen) {
-        w = 640;
-        h = 480;
-    }
+    if (window->fullscreen)
+        FullscreenPictureSize(&w, &h);
     Send(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
     Send(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w, h));
     return FALSE;
