@@ -2,10 +2,10 @@
 // out the effects' random tables in their fixed order (the order fixes the shared random sequence).
 #include "app/init_scene.h"
 
+#include "app/shell.h"
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"
 #include "effects/vortex.h"
-#include "app/shell.h"
 #include "resources/fonts.h"
 #include "resources/quadric.h"
 #include "resources/texture.h"

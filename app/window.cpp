@@ -146,8 +146,7 @@ void CloseDemoWindow()
         if (!wglMakeCurrent(nullptr, nullptr))
             MessageBoxA(nullptr, "Release Of DC And RC Failed.", "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
         if (!wglDeleteContext(renderContext))
-            MessageBoxA(nullptr, "Release Rendering Context Failed.", "SHUTDOWN ERROR",
-                        MB_OK | MB_ICONINFORMATION);
+            MessageBoxA(nullptr, "Release Rendering Context Failed.", "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
         renderContext = nullptr;
     }
     if (deviceContext) {

@@ -11,10 +11,10 @@ constexpr int kPictureBits = 32;
 constexpr double kDemoPi = 3.1415;
 
 // Frames of demoFrame where the phases turn.
-constexpr int kPlanetStartFrame = 5000;   // the words give way to the planet
-constexpr int kNovaStartFrame = 6000;     // the words are gone; music notices show from here on
+constexpr int kPlanetStartFrame = 5000;  // the words give way to the planet
+constexpr int kNovaStartFrame = 6000;  // the words are gone; music notices show from here on
 constexpr int kCreditsStartFrame = 7000;  // credits scroll after this frame
-constexpr int kLastDemoFrame = 8500;      // demoFrame holds here; the credits end
+constexpr int kLastDemoFrame = 8500;  // demoFrame holds here; the credits end
 
 // Table sizes.
 constexpr int kRingPoints = 360;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-extern uint32_t randState;   // starts at 1, never reseeded
-extern uint64_t randDraws;   // values drawn so far (for inspection only)
+extern uint32_t randState;  // starts at 1, never reseeded
+extern uint64_t randDraws;  // values drawn so far (for inspection only)
 
 int Rand15();

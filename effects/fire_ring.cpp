@@ -3,8 +3,8 @@
 #include "effects/fire_ring.h"
 
 #include "core/rand15.h"
-#include "resources/texture.h"
 #include "resources/primitives.h"
+#include "resources/texture.h"
 
 #include <GL/gl.h>
 

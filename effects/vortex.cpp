@@ -22,7 +22,7 @@ void StartAtOuterEnd(VortexParticle& p, int index)
     }
 }
 
-} // namespace
+}  // namespace
 
 void InitVortexParticles()
 {

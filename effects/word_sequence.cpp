@@ -6,8 +6,8 @@
 #include "core/rand15.h"
 #include "effects/spark_burst.h"
 #include "resources/fonts.h"
-#include "resources/texture.h"
 #include "resources/primitives.h"
+#include "resources/texture.h"
 
 #include <GL/gl.h>
 
@@ -66,18 +66,18 @@ void DrawSentence(int f)
     }
     if (f >= 1500 && f < 2500) {
         int t = f - 1500;
-        DrawSparkWord("IT", 3, static_cast<int>(SlowFade(t) * 128), static_cast<int>(SlowFade(t) * 255), -1.0f,
-                      -1.0f, t / 200.0f - 7.25f, t / 200.0f - 6.5f);
+        DrawSparkWord("IT", 3, static_cast<int>(SlowFade(t) * 128), static_cast<int>(SlowFade(t) * 255), -1.0f, -1.0f,
+                      t / 200.0f - 7.25f, t / 200.0f - 6.5f);
     }
     if (f >= 2000 && f < 3000) {
         int t = f - 2000;
-        DrawSparkWord("ALL", 4, static_cast<int>(SlowFade(t) * 128), static_cast<int>(SlowFade(t) * 255), -0.5f,
-                      0.0f, -0.75f - t / 100.0f, -t / 100.0f);
+        DrawSparkWord("ALL", 4, static_cast<int>(SlowFade(t) * 128), static_cast<int>(SlowFade(t) * 255), -0.5f, 0.0f,
+                      -0.75f - t / 100.0f, -t / 100.0f);
     }
     if (f >= 2500 && f < 3000) {
         int t = f - 2500;
-        DrawGreyWord("BEGAN", static_cast<int>(SlowFade(t) * 128), static_cast<int>(SlowFade(t) * 255), -2.2f,
-                     -0.25f, -4.75f, -4.0f);
+        DrawGreyWord("BEGAN", static_cast<int>(SlowFade(t) * 128), static_cast<int>(SlowFade(t) * 255), -2.2f, -0.25f,
+                     -4.75f, -4.0f);
     }
     if (f >= 3000 && f < 4500) {
         DrawGreyWord("BEGAN", 128, 255, -2.2f, -0.25f, -4.75f, -4.0f);
@@ -86,8 +86,8 @@ void DrawSentence(int f)
         int t = f - 4500;
         DrawGreyWord("BEGAN", static_cast<int>(128 - SlowFade(t) * 128), static_cast<int>(255 - SlowFade(t) * 255),
                      -2.2f, -0.25f, -4.75f, -4.0f);
-        DrawGreyWord("KORVALE", static_cast<int>(SlowFade(t) * 128), static_cast<int>(SlowFade(t) * 255), -2.8f,
-                     -0.25f, -5.75f, -5.1f);
+        DrawGreyWord("KORVALE", static_cast<int>(SlowFade(t) * 128), static_cast<int>(SlowFade(t) * 255), -2.8f, -0.25f,
+                     -5.75f, -5.1f);
     }
 }
 
@@ -99,8 +99,7 @@ void DrawWheel(int f)
     int r = static_cast<int>(phase * 64 + 192);
     int g = static_cast<int>(std::sin(2 * w * kDemoPi / 360) * 64 + 192);
     int b = static_cast<int>(std::cos(4 * w * kDemoPi / 360) * 64 + 192);
-    int a = f < 4000 ? static_cast<int>((phase * 64 + 128) * (f - 3000) / 1000)
-                     : static_cast<int>(phase * 64 + 128);
+    int a = f < 4000 ? static_cast<int>((phase * 64 + 128) * (f - 3000) / 1000) : static_cast<int>(phase * 64 + 128);
     glColor4ub(LowByte(r), LowByte(g), LowByte(b), LowByte(a));
     DrawGlyphWheel(w);
 }
@@ -126,7 +125,7 @@ struct CountdownWord {
 };
 
 const CountdownWord countdown[] = {
-    {"FIVE", 5400, -2.0f, -1.0f, 128}, {"FOUR", 5500, -3.0f, 0.0f, 128}, {"THREE", 5600, -2.0f, 1.0f, 160},
+    {"FIVE", 5400, -2.0f, -1.0f, 128}, {"FOUR", 5500, -3.0f, 0.0f, 128},  {"THREE", 5600, -2.0f, 1.0f, 160},
     {"TWO", 5700, 1.2f, 0.0f, 192},    {"ONE", 5800, -0.5f, -1.25f, 224},
 };
 
@@ -136,14 +135,13 @@ void DrawCountdown(int f)
     for (const CountdownWord& word : countdown) {
         if (f >= word.start && f < word.start + 100) {
             int t = f - word.start;
-            DrawWord(word.word, 255, 255, 255, static_cast<int>(FastFade(t) * word.peak), word.x, word.y,
-                     -t / 10.0f);
+            DrawWord(word.word, 255, 255, 255, static_cast<int>(FastFade(t) * word.peak), word.x, word.y, -t / 10.0f);
         }
     }
     if (f >= 5900 && f < 6000) {
         int t = f - 5900;
         glLoadIdentity();
-        int peak = Rand15() % 255; // the last pair flickers at random
+        int peak = Rand15() % 255;  // the last pair flickers at random
         glColor4ub(255, 255, 255, LowByte(static_cast<int>(FastFade(t) * peak)));
         glTranslatef(-2.5f, -1.0f, -t / 10.0f);
         Print3DText("CRITICAL");
@@ -153,7 +151,7 @@ void DrawCountdown(int f)
     }
 }
 
-} // namespace
+}  // namespace
 
 void DrawGlyphWheel(int angle)
 {

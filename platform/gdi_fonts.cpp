@@ -22,8 +22,8 @@
 namespace {
 
 struct AddedFontFile {
-    std::string name; // as given
-    std::string path; // resolved when added, so a later change of directory does not lose it
+    std::string name;  // as given
+    std::string path;  // resolved when added, so a later change of directory does not lose it
     int faces;
 };
 
@@ -198,9 +198,9 @@ void FlattenCubic(GlyphShape* shape, Point p0, Point c0, Point c1, Point p1, int
 {
     Point curveMid = {(p0.x + 3 * c0.x + 3 * c1.x + p1.x) / 8, (p0.y + 3 * c0.y + 3 * c1.y + p1.y) / 8};
     Point chordMid = {0.5f * (p0.x + p1.x), 0.5f * (p0.y + p1.y)};
-    if (depth >= 16 || (Distance(curveMid, chordMid) <= shape->tolerance &&
-                        DistanceToLine(c0, p0, p1) <= shape->tolerance &&
-                        DistanceToLine(c1, p0, p1) <= shape->tolerance)) {
+    if (depth >= 16 ||
+        (Distance(curveMid, chordMid) <= shape->tolerance && DistanceToLine(c0, p0, p1) <= shape->tolerance &&
+         DistanceToLine(c1, p0, p1) <= shape->tolerance)) {
         shape->contours.back().line.push_back(p1);
         return;
     }
@@ -278,7 +278,7 @@ void DrawShape(const GlyphShape& shape, float scale, float extrusion)
     glEnd();
 }
 
-} // namespace
+}  // namespace
 
 int WINAPI AddFontResourceA(LPCSTR fileName)
 {
@@ -342,8 +342,8 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object)
     return nullptr;
 }
 
-BOOL WINAPI wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,
-                                FLOAT extrusion, int format, GLYPHMETRICSFLOAT* metrics)
+BOOL WINAPI wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation, FLOAT extrusion,
+                                int format, GLYPHMETRICSFLOAT* metrics)
 {
     // Only line outlines are built; no caller asks for filled polygons.
     if (format != WGL_FONT_LINES || !Library())
@@ -370,8 +370,12 @@ BOOL WINAPI wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase
     int faceWeight = FaceWeight(face);
     // Heavier than the face: widen the outline in proportion, a full step (400 to 900) by em / 24.
     FT_Pos embolden = weight - faceWeight >= 100 ? static_cast<FT_Pos>(unitsPerEm * (weight - faceWeight) / 12000) : 0;
-    lastFace = {face->family_name ? face->family_name : "", face->style_name ? face->style_name : "", file,
-                faceWeight, added, embolden > 0};
+    lastFace = {face->family_name ? face->family_name : "",
+                face->style_name ? face->style_name : "",
+                file,
+                faceWeight,
+                added,
+                embolden > 0};
 
     FT_Outline_Funcs walker = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
     GlyphShape shape;

@@ -20,8 +20,8 @@ struct GdiOutlineFace {
     std::string family;
     std::string style;
     std::string file;
-    int weight = 0;         // the face's own weight (100 to 900)
-    bool added = false;     // taken from an added font file rather than the substitute
-    bool emboldened = false; // widened because a heavier weight was asked of it
+    int weight = 0;  // the face's own weight (100 to 900)
+    bool added = false;  // taken from an added font file rather than the substitute
+    bool emboldened = false;  // widened because a heavier weight was asked of it
 };
 GdiOutlineFace GdiLastOutlineFace();

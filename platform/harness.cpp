@@ -65,7 +65,8 @@ bool PlatformCallFails(const char* operation)
     int count = ++callCounts[operation];
     for (const std::string& failure : installed.failures) {
         size_t at = failure.find('@');
-        if (failure.compare(0, at, operation) != 0 || (at == std::string::npos ? failure.size() : at) != std::strlen(operation))
+        if (failure.compare(0, at, operation) != 0 ||
+            (at == std::string::npos ? failure.size() : at) != std::strlen(operation))
             continue;
         if (at == std::string::npos || std::atoi(failure.c_str() + at + 1) == count)
             return true;

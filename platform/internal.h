@@ -18,7 +18,7 @@ struct HWND__ {
     DWORD style;
     DWORD exStyle;
     bool fullscreen;  // shown borderless over the whole screen, picture kept at 4:3
-    HDC__ dc;         // every demo window owns its device context
+    HDC__ dc;  // every demo window owns its device context
 };
 
 struct HGLRC__ {

@@ -30,7 +30,7 @@ bool ReadWholeFile(const char* fileName, std::vector<unsigned char>& bytes)
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 struct JpegFile {
     tjhandle decoder = nullptr;
@@ -51,8 +51,8 @@ JpegFile* JpegOpen(const char* fileName, int* width, int* height, int* channels)
     file->decoder = tjInitDecompress();
     int w = 0, h = 0, subsampling = 0, colourSpace = 0;
     if (!file->decoder ||
-        tjDecompressHeader3(file->decoder, file->bytes.data(), static_cast<unsigned long>(file->bytes.size()), &w,
-                            &h, &subsampling, &colourSpace) != 0 ||
+        tjDecompressHeader3(file->decoder, file->bytes.data(), static_cast<unsigned long>(file->bytes.size()), &w, &h,
+                            &subsampling, &colourSpace) != 0 ||
         w <= 0 || h <= 0) {
         JpegClose(file);
         return nullptr;

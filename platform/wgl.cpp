@@ -189,8 +189,8 @@ BOOL WINAPI SwapBuffers(HDC dc)
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glClearColor(clear[0], clear[1], clear[2], clear[3]);
-        blitFramebuffer(0, 0, current->pictureWidth, current->pictureHeight, left, bottom, left + shownWidth, bottom + shownHeight, GL_COLOR_BUFFER_BIT,
-                        GL_LINEAR);
+        blitFramebuffer(0, 0, current->pictureWidth, current->pictureHeight, left, bottom, left + shownWidth,
+                        bottom + shownHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
         if (scissor)
             glEnable(GL_SCISSOR_TEST);
         SDL_GL_SwapWindow(window);

@@ -197,8 +197,7 @@ struct GLYPHMETRICSFLOAT {
 #define WS_THICKFRAME 0x00040000L
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
-#define WS_OVERLAPPEDWINDOW \
-    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_EX_WINDOWEDGE 0x00000100L
 #define WS_EX_APPWINDOW 0x00040000L
 #define SW_HIDE 0
@@ -245,8 +244,8 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
 LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags);
 int WINAPI ShowCursor(BOOL show);
 BOOL WINAPI AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND window);
 HDC WINAPI GetDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC dc);
@@ -272,8 +271,8 @@ int WINAPI AddFontResourceA(LPCSTR fileName);
 BOOL WINAPI RemoveFontResourceA(LPCSTR fileName);
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font);
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
-BOOL WINAPI wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation,
-                                FLOAT extrusion, int format, GLYPHMETRICSFLOAT* metrics);
+BOOL WINAPI wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase, FLOAT deviation, FLOAT extrusion,
+                                int format, GLYPHMETRICSFLOAT* metrics);
 
 // Multimedia
 BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);

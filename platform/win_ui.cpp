@@ -4,9 +4,9 @@
 
 #include "platform/gdi_fonts.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -50,22 +50,41 @@ int VirtualKey(const SDL_Keysym& key)
         return VK_F1 + (code - SDLK_F1);
     if (code >= SDLK_KP_1 && code <= SDLK_KP_9)
         return 0x61 + (code - SDLK_KP_1);
+    // clang-format off: a table reads best one key a line
     switch (code) {
-    case SDLK_KP_0: return 0x60;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_RETURN: return VK_RETURN;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
-    default: return 0;
+    case SDLK_KP_0:
+        return 0x60;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_SPACE:
+        return VK_SPACE;
+    case SDLK_RETURN:
+        return VK_RETURN;
+    case SDLK_BACKSPACE:
+        return VK_BACK;
+    case SDLK_TAB:
+        return VK_TAB;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_DOWN:
+        return VK_DOWN;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT:
+        return VK_MENU;
+    default:
+        return 0;
     }
+    // clang-format on
 }
 
 // Turns waiting SDL events into window messages on the queue.
@@ -178,11 +197,10 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
             {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"},
         };
         UINT icon = type & 0xF0;
-        Uint32 flags = icon == MB_ICONSTOP ? SDL_MESSAGEBOX_ERROR
+        Uint32 flags = icon == MB_ICONSTOP          ? SDL_MESSAGEBOX_ERROR
                        : icon == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
                                                     : SDL_MESSAGEBOX_INFORMATION;
-        SDL_MessageBoxData box{flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yesNoButtons : okButton,
-                               nullptr};
+        SDL_MessageBoxData box{flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yesNoButtons : okButton, nullptr};
         int pressed = 0;
         if (SDL_ShowMessageBox(&box, &pressed) == 0 && pressed > 0)
             return pressed;
@@ -271,8 +289,8 @@ BOOL WINAPI AdjustWindowRectEx(RECT* rect, DWORD style, BOOL, DWORD)
     return TRUE;
 }
 
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND, HMENU, HINSTANCE, LPVOID)
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND, HMENU, HINSTANCE, LPVOID)
 {
     if (PlatformCallFails("CreateWindowExA") || !className)
         return nullptr;
@@ -339,7 +357,7 @@ BOOL WINAPI DestroyWindow(HWND window)
             msg.hwnd = nullptr;
     if (mainWindow == window)
         mainWindow = nullptr;
-    GdiForgetDeviceContext(&window->dc); // the font selected into its device context goes with it
+    GdiForgetDeviceContext(&window->dc);  // the font selected into its device context goes with it
     delete window;
     return TRUE;
 }

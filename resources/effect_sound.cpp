@@ -3,7 +3,4 @@
 
 #include "platform/win32.h"
 
-void PlayEffect(const char* fileName)
-{
-    PlaySoundA(fileName, nullptr, SND_FILENAME | SND_NODEFAULT | SND_ASYNC);
-}
+void PlayEffect(const char* fileName) { PlaySoundA(fileName, nullptr, SND_FILENAME | SND_NODEFAULT | SND_ASYNC); }

@@ -37,7 +37,7 @@ void CallGlyphLists(const char* text, GLenum type, int first, int last)
     }
 }
 
-} // namespace
+}  // namespace
 
 BOOL BuildOutlineFont(HDC deviceContext)
 {
@@ -64,7 +64,8 @@ BOOL BuildOutlineFont(HDC deviceContext)
     SelectObject(deviceContext, font);
     outlineFontBase = glGenLists(kOutlineGlyphs);
     // 89 codes into a block of 90: the last list stays empty.
-    return wglUseFontOutlinesA(deviceContext, 0, kOutlineGlyphs - 1, outlineFontBase, 0.0f, 0.1f, WGL_FONT_LINES, glyphMetrics);
+    return wglUseFontOutlinesA(deviceContext, 0, kOutlineGlyphs - 1, outlineFontBase, 0.0f, 0.1f, WGL_FONT_LINES,
+                               glyphMetrics);
 }
 
 void Print3DText(const char* text)

@@ -29,7 +29,7 @@ struct JpegCloser {
     void operator()(JpegFile* file) const { JpegClose(file); }
 };
 
-} // namespace
+}  // namespace
 
 bool Image::Create(int32_t newWidth, int32_t newHeight, uint32_t newBitsPerPixel)
 {

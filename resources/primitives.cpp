@@ -25,12 +25,9 @@ void DrawSquare(float h, float repeat)
     glEnd();
 }
 
-} // namespace
+}  // namespace
 
-void DrawSprite()
-{
-    DrawSquare(spriteHalfSize, 1.0f);
-}
+void DrawSprite() { DrawSquare(spriteHalfSize, 1.0f); }
 
 void DrawSunSprite(float halfSize)
 {

@@ -23,7 +23,7 @@ struct DemoTexture {
 };
 
 const DemoTexture demoTextures[] = {
-    {&texStar, "data/star.jpg"},     {&texFire, "data/fire.jpg"}, {&texStelle, "data/stelle.jpg"},
+    {&texStar, "data/star.jpg"},       {&texFire, "data/fire.jpg"}, {&texStelle, "data/stelle.jpg"},
     {&texStelle2, "data/stelle2.jpg"}, {&texEnv, "data/env.jpg"},   {&texSun, "data/sun.jpg"},
     {&texFont, "data/font.jpg"},
 };
@@ -36,7 +36,7 @@ void BuildMipmaps(GLint components, GLint width, GLint height, GLenum format, co
     gluBuild2DMipmaps(GL_TEXTURE_2D, components, width, height, format, GL_UNSIGNED_BYTE, pixels);
 }
 
-} // namespace
+}  // namespace
 
 void LoadDemoTextures()
 {

@@ -9,8 +9,8 @@
 #include "effects/vortex.h"
 #include "resources/effect_sound.h"
 #include "resources/fonts.h"
-#include "resources/texture.h"
 #include "resources/primitives.h"
+#include "resources/texture.h"
 #include "sequence/timeline.h"
 
 #include <GL/gl.h>

@@ -102,7 +102,7 @@ int CreditAlpha(float y)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 void InitCredits()
 {

@@ -29,7 +29,7 @@ void DrawCore()
 {
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
-    glPushMatrix(); // popped after the glow shells
+    glPushMatrix();  // popped after the glow shells
     glTranslatef(12.0f, 6.0f, 10.0f);
     glRotatef(planetYaw, 0.0f, 1.0f, 0.0f);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
@@ -41,7 +41,7 @@ void DrawCore()
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
-    glDisable(GL_BLEND); // the core is opaque; the first spike turns blending back on
+    glDisable(GL_BLEND);  // the core is opaque; the first spike turns blending back on
     glRotatef(2.0f * phaseAngle, 1.0f, 1.0f, 1.0f);
     glColor4ub(static_cast<GLubyte>(200 + Rand15() % 55), 255, 255, 255);
     texFire.Bind();
@@ -123,7 +123,7 @@ void DrawGlowShells()
 
     glDisable(GL_CULL_FACE);
     glShadeModel(GL_SMOOTH);
-    glPopMatrix(); // the core's push
+    glPopMatrix();  // the core's push
 }
 
 // Opaque white while blending is still off (no spike yet), then added with a falling alpha.
@@ -145,7 +145,7 @@ void DrawFadeIn()
     glEnable(GL_LIGHTING);
 }
 
-} // namespace
+}  // namespace
 
 void DrawPlanetScene()
 {
@@ -160,7 +160,7 @@ void DrawPlanetScene()
 
     int rays = planetFrame / 5;
     if (rays > kRays) {
-        rays = 202; // the table's size; the timeline stops planetFrame at 1011
+        rays = 202;  // the table's size; the timeline stops planetFrame at 1011
     }
     for (int i = 0; i < rays; ++i) {
         DrawSpike(i);

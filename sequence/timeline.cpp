@@ -50,8 +50,7 @@ void ShortBangRule()
 
 void DrawCollapseFlash()
 {
-    glColor4f(1.0f, 1.0f, 1.0f,
-              static_cast<float>(switchCooldown / 70.0 * 5.0 * (planetFrame / 5 - 185) / 255.0));
+    glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(switchCooldown / 70.0 * 5.0 * (planetFrame / 5 - 185) / 255.0));
     glDisable(GL_DEPTH_TEST);
     glTranslatef(0.0f, -0.15f, -2.5f);
     glDisable(GL_LIGHT0);

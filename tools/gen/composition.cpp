@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "gen_common.h"
-#include "instruments.h"
-#include "xm_writer.h"
+#include "tools/gen/gen_common.h"
+#include "tools/gen/instruments.h"
+#include "tools/gen/xm_writer.h"
 
 namespace {
 
@@ -18,18 +18,34 @@ constexpr int kChannels = 12;
 constexpr int kBarRows = 16;  // four beats of four rows
 constexpr int kPatternRows = 64;
 
-enum Channel { kKickCh, kSnareCh, kHatCh, kBassCh, kPadCh0, kPadCh1, kPadCh2, kLeadCh, kArpCh, kEchoCh, kCrashCh, kCounterCh };
+enum Channel {
+    kKickCh,
+    kSnareCh,
+    kHatCh,
+    kBassCh,
+    kPadCh0,
+    kPadCh1,
+    kPadCh2,
+    kLeadCh,
+    kArpCh,
+    kEchoCh,
+    kCrashCh,
+    kCounterCh
+};
 enum Instrument { kBass = 1, kPad, kLead, kPluck, kKick, kSnare, kHat, kCrash };
 
 uint8_t Vol(int v) { return uint8_t(0x10 + std::clamp(v, 0, 64)); }
 
 // "C#5", "Bb4", "A5" -> note number with C-0 = 1 (so C-4 = 49).
-int ParseNote(const std::string& s) {
+int ParseNote(const std::string& s)
+{
     static const int base[7] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
     int n = base[s[0] - 'A'];
     size_t i = 1;
-    if (s[i] == '#') ++n, ++i;
-    else if (s[i] == 'b') --n, ++i;
+    if (s[i] == '#')
+        ++n, ++i;
+    else if (s[i] == 'b')
+        --n, ++i;
     return 12 * (s[i] - '0') + n + 1;
 }
 
@@ -38,16 +54,21 @@ struct Chord {
     int root;
     std::vector<int> tones;
 };
-Chord ParseChord(const std::string& s) {
+Chord ParseChord(const std::string& s)
+{
     static const int base[7] = {9, 11, 0, 2, 4, 5, 7};
     int root = base[s[0] - 'A'];
     size_t i = 1;
-    if (i < s.size() && s[i] == '#') ++root, ++i;
-    else if (i < s.size() && s[i] == 'b') --root, ++i;
+    if (i < s.size() && s[i] == '#')
+        ++root, ++i;
+    else if (i < s.size() && s[i] == 'b')
+        --root, ++i;
     std::string kind = s.substr(i);
     root = (root + 12) % 12;
-    if (kind == "m") return {root, {0, 3, 7}};
-    if (kind == "7") return {root, {0, 4, 7, 10}};
+    if (kind == "m")
+        return {root, {0, 3, 7}};
+    if (kind == "7")
+        return {root, {0, 4, 7, 10}};
     return {root, {0, 4, 7}};
 }
 
@@ -57,18 +78,24 @@ struct Song {
     int Rows() const { return int(cells.size() / kChannels); }
     xm::Cell& At(int row, int ch) { return cells[size_t(row) * kChannels + ch]; }
     // Every note also sets its channel's place in the stereo field: a new note resets the panning.
-    void Note(int row, int ch, int note, int instr, int vol) {
+    void Note(int row, int ch, int note, int instr, int vol)
+    {
         static const uint8_t pan[kChannels] = {128, 128, 156, 128, 72, 128, 184, 128, 92, 176, 150, 164};
-        if (row >= Rows()) return;
-        At(row, ch) = xm::Cell{uint8_t(note), uint8_t(instr), Vol(vol), pan[ch] == 128 ? uint8_t(0) : uint8_t(8), pan[ch] == 128 ? uint8_t(0) : pan[ch]};
+        if (row >= Rows())
+            return;
+        At(row, ch) = xm::Cell{uint8_t(note), uint8_t(instr), Vol(vol), pan[ch] == 128 ? uint8_t(0) : uint8_t(8),
+                               pan[ch] == 128 ? uint8_t(0) : pan[ch]};
     }
-    void Off(int row, int ch) {
-        if (row < Rows()) At(row, ch) = xm::Cell{xm::kKeyOff, 0, 0, 0, 0};
+    void Off(int row, int ch)
+    {
+        if (row < Rows())
+            At(row, ch) = xm::Cell{xm::kKeyOff, 0, 0, 0, 0};
     }
 };
 
 // A phrase: "A5:4 D6:2 r:2 ...", durations in rows; "r" rests (key off).
-void Melody(Song& s, int bar, int ch, int instr, const std::string& text, int vol) {
+void Melody(Song& s, int bar, int ch, int instr, const std::string& text, int vol)
+{
     std::istringstream in(text);
     std::string token;
     int row = bar * kBarRows;
@@ -76,34 +103,44 @@ void Melody(Song& s, int bar, int ch, int instr, const std::string& text, int vo
         size_t colon = token.find(':');
         std::string what = token.substr(0, colon);
         int len = std::stoi(token.substr(colon + 1));
-        if (what == "r") s.Off(row, ch);
-        else s.Note(row, ch, ParseNote(what), instr, vol);
+        if (what == "r")
+            s.Off(row, ch);
+        else
+            s.Note(row, ch, ParseNote(what), instr, vol);
         row += len;
     }
 }
 
 // Copies a channel's notes `delay` rows later, quieter: a dotted echo of the lead.
-void Echo(Song& s, int fromBar, int toBar, int src, int dst, int delay, double gain) {
+void Echo(Song& s, int fromBar, int toBar, int src, int dst, int delay, double gain)
+{
     for (int row = fromBar * kBarRows; row < toBar * kBarRows; ++row) {
         const xm::Cell c = s.At(row, src);
-        if (!c.note || row + delay >= s.Rows()) continue;
-        if (c.note == xm::kKeyOff) s.Off(row + delay, dst);
-        else s.Note(row + delay, dst, c.note, c.instr, int((c.volume - 0x10) * gain));
+        if (!c.note || row + delay >= s.Rows())
+            continue;
+        if (c.note == xm::kKeyOff)
+            s.Off(row + delay, dst);
+        else
+            s.Note(row + delay, dst, c.note, c.instr, int((c.volume - 0x10) * gain));
     }
 }
 
 // A second voice a diatonic third below a channel's notes, in D minor (C# counts as the leading note).
-void ThirdBelow(Song& s, int fromBar, int toBar, int src, int dst, double gain) {
+void ThirdBelow(Song& s, int fromBar, int toBar, int src, int dst, double gain)
+{
     static const int down[12] = {3, 4, 4, 3, 4, 3, 3, 3, 3, 4, 3, 3};  // by pitch class, C first
     for (int row = fromBar * kBarRows; row < toBar * kBarRows; ++row) {
         const xm::Cell c = s.At(row, src);
-        if (c.note == xm::kKeyOff) s.Off(row, dst);
-        else if (c.note) s.Note(row, dst, c.note - down[(c.note - 1) % 12], c.instr, int((c.volume - 0x10) * gain));
+        if (c.note == xm::kKeyOff)
+            s.Off(row, dst);
+        else if (c.note)
+            s.Note(row, dst, c.note - down[(c.note - 1) % 12], c.instr, int((c.volume - 0x10) * gain));
     }
 }
 
 // Three pad voices; each bar takes the inversion closest to the previous chord so the voices move little.
-void Pads(Song& s, int bar, const std::vector<std::string>& chords, int vol, std::vector<int>& voicing) {
+void Pads(Song& s, int bar, const std::vector<std::string>& chords, int vol, std::vector<int>& voicing)
+{
     for (size_t b = 0; b < chords.size(); ++b) {
         Chord c = ParseChord(chords[b]);
         std::vector<int> tones = {c.tones[0], c.tones[1], c.tones.size() > 3 ? c.tones[3] : c.tones[2]};
@@ -114,23 +151,30 @@ void Pads(Song& s, int bar, const std::vector<std::string>& chords, int vol, std
                 std::vector<int> v;
                 for (int k = 0; k < 3; ++k) {
                     int n = 12 * octave + c.root + tones[(inv + k) % 3] + 1;
-                    while (!v.empty() && n <= v.back()) n += 12;
+                    while (!v.empty() && n <= v.back())
+                        n += 12;
                     v.push_back(n);
                 }
-                if (v.front() < 44 || v.back() > 70) continue;
+                if (v.front() < 44 || v.back() > 70)
+                    continue;
                 int cost = 0;
-                for (int k = 0; k < 3; ++k) cost += voicing.empty() ? std::abs(v[k] - 56 - 4 * k) : std::abs(v[k] - voicing[k]);
-                if (cost < bestCost) bestCost = cost, best = v;
+                for (int k = 0; k < 3; ++k)
+                    cost += voicing.empty() ? std::abs(v[k] - 56 - 4 * k) : std::abs(v[k] - voicing[k]);
+                if (cost < bestCost)
+                    bestCost = cost, best = v;
             }
         int row = int(bar + b) * kBarRows;
         for (int k = 0; k < 3; ++k)
-            if (voicing.empty() || best[k] != voicing[k] || b == 0) s.Note(row, kPadCh0 + k, best[k], kPad, vol);
+            if (voicing.empty() || best[k] != voicing[k] || b == 0)
+                s.Note(row, kPadCh0 + k, best[k], kPad, vol);
         voicing = best;
     }
 }
 
-void PadsOff(Song& s, int bar, int rowInBar) {
-    for (int k = 0; k < 3; ++k) s.Off(bar * kBarRows + rowInBar, kPadCh0 + k);
+void PadsOff(Song& s, int bar, int rowInBar)
+{
+    for (int k = 0; k < 3; ++k)
+        s.Off(bar * kBarRows + rowInBar, kPadCh0 + k);
 }
 
 // Bass figures per bar: rows within the bar and the interval above the root played there.
@@ -143,28 +187,32 @@ const Figure kHold{{0}, {0}, 14};
 const Figure kSyncopated{{0, 3, 6, 8, 10, 11, 14}, {0, 0, 12, 0, 7, 0, 12}, 2};
 const Figure kPulse{{0, 6, 8, 14}, {0, 0, 0, 12}, 3};
 
-void Bassline(Song& s, int bar, const std::vector<std::string>& chords, const Figure& f, int vol) {
+void Bassline(Song& s, int bar, const std::vector<std::string>& chords, const Figure& f, int vol)
+{
     for (size_t b = 0; b < chords.size(); ++b) {
         Chord c = ParseChord(chords[b]);
         int root = 12 * (c.root > 6 ? 1 : 2) + c.root + 1;
         for (size_t i = 0; i < f.rows.size(); ++i) {
             int row = int(bar + b) * kBarRows + f.rows[i];
             s.Note(row, kBassCh, root + f.intervals[i], kBass, f.rows[i] % 8 == 0 ? vol : vol - 8);
-            if (f.length) s.Off(row + f.length, kBassCh);
+            if (f.length)
+                s.Off(row + f.length, kBassCh);
         }
     }
 }
 
 // Sixteenth-note arpeggio over the chord: `steps` index the tones root, third, fifth, octave, tenth.
 void Arpeggio(Song& s, int bar, int ch, const std::vector<std::string>& chords, const std::vector<int>& steps,
-              int octave, int vol) {
+              int octave, int vol)
+{
     for (size_t b = 0; b < chords.size(); ++b) {
         Chord c = ParseChord(chords[b]);
         int root = 12 * octave + c.root + 1;
         int tones[5] = {0, c.tones[1], c.tones[2], 12, 12 + c.tones[1]};
         for (int r = 0; r < kBarRows; ++r) {
             int step = steps[r % steps.size()];
-            if (step < 0) continue;
+            if (step < 0)
+                continue;
             s.Note(int(bar + b) * kBarRows + r, ch, root + tones[step], kPluck, r % 4 == 0 ? vol : vol * 3 / 4);
         }
     }
@@ -172,11 +220,13 @@ void Arpeggio(Song& s, int bar, int ch, const std::vector<std::string>& chords, 
 
 // One drum voice over bars: a 16-character grid per bar, '.' silent, digits 1-9 quiet to loud, 'x' normal,
 // 'X' accent.
-void Drum(Song& s, int bar, int bars, int ch, int instr, const std::string& grid) {
+void Drum(Song& s, int bar, int bars, int ch, int instr, const std::string& grid)
+{
     for (int b = 0; b < bars; ++b)
         for (int r = 0; r < kBarRows; ++r) {
             char g = grid[(size_t(b) * kBarRows + r) % grid.size()];
-            if (g == '.') continue;
+            if (g == '.')
+                continue;
             int vol = g == 'X' ? 64 : g == 'x' ? 50 : (g - '0') * 7;
             s.Note((bar + b) * kBarRows + r, ch, 49, instr, vol);
         }
@@ -184,18 +234,22 @@ void Drum(Song& s, int bar, int bars, int ch, int instr, const std::string& grid
 
 void Crash(Song& s, int bar, int vol = 48) { s.Note(bar * kBarRows, kCrashCh, 49, kCrash, vol); }
 
-void Effect(Song& s, int row, int ch, uint8_t effect, uint8_t param) {
+void Effect(Song& s, int row, int ch, uint8_t effect, uint8_t param)
+{
     s.At(row, ch).effect = effect;
     s.At(row, ch).param = param;
 }
 
 // A song's first row silences whatever another song left sounding on the channels it does not start.
-void SilenceOthersAtStart(Song& s) {
+void SilenceOthersAtStart(Song& s)
+{
     for (int ch = 0; ch < kChannels; ++ch)
-        if (s.At(0, ch).note == 0) s.At(0, ch).note = xm::kKeyOff;
+        if (s.At(0, ch).note == 0)
+            s.At(0, ch).note = xm::kKeyOff;
 }
 
-std::vector<std::string> Join(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+std::vector<std::string> Join(const std::vector<std::string>& a, const std::vector<std::string>& b)
+{
     std::vector<std::string> r = a;
     r.insert(r.end(), b.begin(), b.end());
     return r;
@@ -204,7 +258,8 @@ std::vector<std::string> Join(const std::vector<std::string>& a, const std::vect
 // ---- Song 1: D minor, 125 BPM, 23 patterns of four bars ---------------------------------------------
 // A bar lasts 1.92 s. Shown at 60 frames a second the demo counts down from 90 s and collapses at 100 s;
 // the second build's snare roll (92-100 s) runs under the countdown and the second chorus lands with it.
-Song ComposeFirst() {
+Song ComposeFirst()
+{
     Song s(23 * 4);
     const std::vector<std::string> themeA = {"Dm", "Bb", "F", "C", "Dm", "Bb", "Gm", "A"};
     const std::vector<std::string> themeB = {"Bb", "C", "Dm", "Dm", "Gm", "C", "F", "A"};
@@ -229,7 +284,10 @@ Song ComposeFirst() {
     const std::string snare2 = "....X.......X...";
     const std::string hats8 = "..x...x...x...x.";
     const std::string hats16 = "3.x23.x23.x23.x2";
-    const std::string fill = "....x.......x...""....x.......x...""....x.......x...""x.3.x.4.x5x6x7x8";
+    const std::string fill = "....x.......x..."
+                             "....x.......x..."
+                             "....x.......x..."
+                             "x.3.x.4.x5x6x7x8";
     std::vector<int> voicing;
 
     // Intro: the pad alone, then the plucked arpeggio fades in.
@@ -284,7 +342,11 @@ Song ComposeFirst() {
     Arpeggio(s, 48, kArpCh, first, upDown, 4, 28);
     Drum(s, 48, 4, kKickCh, kKick, kick4);
     Drum(s, 48, 4, kHatCh, kHat, hats16);
-    Drum(s, 48, 4, kSnareCh, kSnare, "....2.......3...""..3...3...4...4.""4.4.4.4.5.5.5.5.""5656676778788899");
+    Drum(s, 48, 4, kSnareCh, kSnare,
+         "....2.......3..."
+         "..3...3...4...4."
+         "4.4.4.4.5.5.5.5."
+         "5656676778788899");
 
     chorus(52, true);  // bars 52-75, patterns 13-18
 
@@ -309,14 +371,15 @@ Song ComposeFirst() {
     s.Off(88 * kBarRows, kBassCh);
 
     SilenceOthersAtStart(s);
-    Effect(s, 0, kCounterCh, 0x0F, 6);     // speed: six ticks per row
-    Effect(s, 0, kCrashCh, 0x0F, 125);     // tempo
+    Effect(s, 0, kCounterCh, 0x0F, 6);  // speed: six ticks per row
+    Effect(s, 0, kCrashCh, 0x0F, 125);  // tempo
     Effect(s, s.Rows() - 1, kCounterCh, 0x0B, 0);  // loop to order 0
     return s;
 }
 
 // ---- Song 2: A minor, 140 BPM, broken beat, 12 patterns ----------------------------------------------
-Song ComposeSecond(int firstOrder) {
+Song ComposeSecond(int firstOrder)
+{
     Song s(12 * 4);
     const std::vector<std::string> themeA = {"Am", "F", "C", "G", "Am", "F", "G", "E"};
     const std::vector<std::string> themeB = {"F", "G", "Em", "Am", "Dm", "G", "C", "E7"};
@@ -332,7 +395,10 @@ Song ComposeSecond(int firstOrder) {
     const std::string kick = "X.....x.X.x.....";
     const std::string snare = "....X.......X..3";
     const std::string hats = "x3x3x3X3x3x3X3x3";
-    const std::string roll = "....x.......x...""....x.......x...""..3...3...4...4.""4.4.5.5.6.6.7788";
+    const std::string roll = "....x.......x..."
+                             "....x.......x..."
+                             "..3...3...4...4."
+                             "4.4.5.5.6.6.7788";
     std::vector<int> voicing;
     const std::vector<std::string> aSecond(themeA.begin() + 4, themeA.end());
 
@@ -380,21 +446,26 @@ Song ComposeSecond(int firstOrder) {
 }
 
 // Cuts a song into 64-row patterns, sharing identical ones, and appends their numbers to the order list.
-void AddSong(xm::Module& m, const Song& s) {
+void AddSong(xm::Module& m, const Song& s)
+{
     for (int start = 0; start < s.Rows(); start += kPatternRows) {
         xm::Pattern p;
         p.rows = kPatternRows;
-        p.cells.assign(s.cells.begin() + size_t(start) * kChannels, s.cells.begin() + size_t(start + kPatternRows) * kChannels);
+        p.cells.assign(s.cells.begin() + size_t(start) * kChannels,
+                       s.cells.begin() + size_t(start + kPatternRows) * kChannels);
         size_t index = 0;
-        while (index < m.patterns.size() && !(m.patterns[index].cells == p.cells)) ++index;
-        if (index == m.patterns.size()) m.patterns.push_back(p);
+        while (index < m.patterns.size() && !(m.patterns[index].cells == p.cells))
+            ++index;
+        if (index == m.patterns.size())
+            m.patterns.push_back(p);
         m.orders.push_back(uint8_t(index));
     }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUT.xm\n", argv[0]);
         return 2;
@@ -404,7 +475,7 @@ int main(int argc, char** argv) {
     m.channels = kChannels;
     m.speed = 6;
     m.bpm = 125;
-    m.instruments = {inst::Bass(), inst::Pad(), inst::Lead(), inst::Pluck(),
+    m.instruments = {inst::Bass(), inst::Pad(),   inst::Lead(),  inst::Pluck(),
                      inst::Kick(), inst::Snare(), inst::HiHat(), inst::Crash()};
     AddSong(m, ComposeFirst());
     int second = int(m.orders.size());

@@ -1,13 +1,13 @@
 // Synthesis of the module's instruments at 44100 Hz. Looped tones are built additively from whole-hertz
 // partials over a one-second loop, so every partial completes whole cycles and the loop has no seam.
-#include "instruments.h"
+#include "tools/gen/instruments.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
 
-#include "gen_common.h"
+#include "tools/gen/gen_common.h"
 
 namespace inst {
 namespace {
@@ -15,10 +15,12 @@ namespace {
 constexpr int kRate = 44100;
 constexpr double kPi = 3.14159265358979323846;
 
-const std::vector<double>& SineTable() {
+const std::vector<double>& SineTable()
+{
     static const std::vector<double> table = [] {
         std::vector<double> t(kRate);
-        for (int i = 0; i < kRate; ++i) t[i] = std::sin(2 * kPi * i / kRate);
+        for (int i = 0; i < kRate; ++i)
+            t[i] = std::sin(2 * kPi * i / kRate);
         return t;
     }();
     return table;
@@ -27,7 +29,8 @@ const std::vector<double>& SineTable() {
 // Sum of harmonics k * hz (hz a whole number) below `limit`, with amplitude amp(k, seconds) and a fixed
 // phase per harmonic. The result is exactly periodic over kRate samples wherever amp does not vary.
 void AddPartials(std::vector<double>& out, int hz, double limit, uint64_t phaseSeed,
-                 const std::function<double(int, double)>& amp) {
+                 const std::function<double(int, double)>& amp)
+{
     const std::vector<double>& sine = SineTable();
     gen::Random rnd(phaseSeed);
     for (int k = 1; k * hz < limit; ++k) {
@@ -39,7 +42,8 @@ void AddPartials(std::vector<double>& out, int hz, double limit, uint64_t phaseS
 }
 
 // Two-pole low-pass response with an optional resonant bump at the cutoff.
-double LowPass(double f, double cutoff, double resonance) {
+double LowPass(double f, double cutoff, double resonance)
+{
     double x = f / cutoff;
     return (1 + resonance * std::exp(-std::pow((x - 1) / 0.25, 2))) / std::sqrt(1 + x * x * x * x);
 }
@@ -47,27 +51,33 @@ double LowPass(double f, double cutoff, double resonance) {
 // Scales to 75% of full scale (the effect sounds are mixed on top of the music) and tunes the sample:
 // `contentHz` is the pitch the data has at 44100 Hz, and the player plays C-4 at 8363 Hz shifted by
 // relative note + finetune / 128 semitones.
-xm::Sample MakeSample(const std::vector<double>& wave, uint32_t loopStart, uint32_t loopLength, double contentHz) {
+xm::Sample MakeSample(const std::vector<double>& wave, uint32_t loopStart, uint32_t loopLength, double contentHz)
+{
     double peak = 1e-9;
-    for (double v : wave) peak = std::max(peak, std::fabs(v));
+    for (double v : wave)
+        peak = std::max(peak, std::fabs(v));
     xm::Sample s;
-    for (double v : wave) s.data.push_back(int16_t(std::lround(v / peak * 0.75 * 32767)));
+    for (double v : wave)
+        s.data.push_back(int16_t(std::lround(v / peak * 0.75 * 32767)));
     // A one-millisecond fade-in keeps a note's start from clicking, where it lies outside the loop.
     const size_t ramp = kRate / 1000;
     if (loopLength == 0 || loopStart >= ramp)
-        for (size_t i = 0; i < ramp && i < s.data.size(); ++i) s.data[i] = int16_t(s.data[i] * double(i) / ramp);
+        for (size_t i = 0; i < ramp && i < s.data.size(); ++i)
+            s.data[i] = int16_t(s.data[i] * double(i) / ramp);
     s.loopStart = loopStart;
     s.loopLength = loopLength;
     double shift = 12 * std::log2(261.6256 * kRate / (8363.0 * contentHz));
     int rel = int(std::floor(shift));
     int fine = int(std::lround((shift - rel) * 128));
-    if (fine >= 128) ++rel, fine -= 128;
+    if (fine >= 128)
+        ++rel, fine -= 128;
     s.relativeNote = int8_t(rel);
     s.finetune = int8_t(fine);
     return s;
 }
 
-xm::Instrument Named(const char* name, xm::Sample s) {
+xm::Instrument Named(const char* name, xm::Sample s)
+{
     xm::Instrument ins;
     ins.name = name;
     ins.sample = std::move(s);
@@ -76,7 +86,8 @@ xm::Instrument Named(const char* name, xm::Sample s) {
 
 }  // namespace
 
-xm::Instrument Bass() {
+xm::Instrument Bass()
+{
     const int hz = 65;  // about C-2
     const double attack = 0.3;
     std::vector<double> w(size_t(attack * kRate) + kRate, 0.0);
@@ -93,7 +104,8 @@ xm::Instrument Bass() {
     return ins;
 }
 
-xm::Instrument Pad() {
+xm::Instrument Pad()
+{
     std::vector<double> w(kRate, 0.0);
     int seed = 100;
     for (int hz : {261, 262, 263}) {  // about C-4, a few cents apart for a slow chorus
@@ -105,7 +117,8 @@ xm::Instrument Pad() {
     return ins;
 }
 
-xm::Instrument Lead() {
+xm::Instrument Lead()
+{
     const double attack = 0.08;
     std::vector<double> w(size_t(attack * kRate) + kRate, 0.0);
     for (int hz : {523, 524}) {  // about C-5
@@ -125,7 +138,8 @@ xm::Instrument Lead() {
 }
 
 // Karplus-Strong string: a burst of soft noise circulating through a delay line with an averaging filter.
-xm::Instrument Pluck() {
+xm::Instrument Pluck()
+{
     const int delay = 84;
     std::vector<double> w(size_t(0.9 * kRate), 0.0);
     gen::Random rnd(9);
@@ -134,13 +148,16 @@ xm::Instrument Pluck() {
         lp += 0.6 * (rnd.Signed() - lp);
         w[i] = lp;
     }
-    for (size_t i = delay + 1; i < w.size(); ++i) w[i] = 0.4985 * (w[i - delay] + w[i - delay - 1]);
+    for (size_t i = delay + 1; i < w.size(); ++i)
+        w[i] = 0.4985 * (w[i - delay] + w[i - delay - 1]);
     size_t fade = size_t(0.05 * kRate);
-    for (size_t i = 0; i < fade; ++i) w[w.size() - 1 - i] *= double(i) / fade;
+    for (size_t i = 0; i < fade; ++i)
+        w[w.size() - 1 - i] *= double(i) / fade;
     return Named("pluck", MakeSample(w, 0, 0, double(kRate) / (delay + 0.5)));
 }
 
-xm::Instrument Kick() {
+xm::Instrument Kick()
+{
     std::vector<double> w(size_t(0.45 * kRate), 0.0);
     gen::Random rnd(21);
     double phase = 0;
@@ -154,7 +171,8 @@ xm::Instrument Kick() {
     return Named("kick", MakeSample(w, 0, 0, 261.6256));
 }
 
-xm::Instrument Snare() {
+xm::Instrument Snare()
+{
     std::vector<double> w(size_t(0.35 * kRate), 0.0);
     gen::Random rnd(22);
     double lp = 0, prev = 0;
@@ -171,7 +189,8 @@ xm::Instrument Snare() {
 }
 
 // Metallic noise: six detuned square waves plus white noise, high-passed.
-std::vector<double> Metal(double seconds, double decay, uint64_t seed) {
+std::vector<double> Metal(double seconds, double decay, uint64_t seed)
+{
     std::vector<double> w(size_t(seconds * kRate), 0.0);
     gen::Random rnd(seed);
     const double freqs[6] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
@@ -179,7 +198,8 @@ std::vector<double> Metal(double seconds, double decay, uint64_t seed) {
     for (size_t i = 0; i < w.size(); ++i) {
         double t = double(i) / kRate;
         double m = 0;
-        for (double f : freqs) m += std::sin(2 * kPi * f * 3.1 * t) > 0 ? 1 : -1;
+        for (double f : freqs)
+            m += std::sin(2 * kPi * f * 3.1 * t) > 0 ? 1 : -1;
         double x = m / 6 + 0.8 * rnd.Signed();
         double y = 0.55 * (y1 + x - x1);  // two one-pole high-passes near 6 kHz
         x1 = x, y1 = y;

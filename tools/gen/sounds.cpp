@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gen_common.h"
+#include "tools/gen/gen_common.h"
 
 namespace {
 
@@ -24,7 +24,8 @@ struct Blast {
     uint64_t seed;
 };
 
-std::vector<double> Render(const Blast& b) {
+std::vector<double> Render(const Blast& b)
+{
     int n = int(b.seconds * kRate);
     std::vector<double> out(n, 0.0);
     gen::Random rnd(b.seed);
@@ -43,7 +44,8 @@ std::vector<double> Render(const Blast& b) {
             lp1 += a * (rnd.Signed() - lp1);
             lp2 += a * (lp1 - lp2);
             double noise = lp2 * std::exp(-t / b.noiseDecay) * b.noiseLevel * (1 + 2 * std::exp(-t / 0.02));
-            if (rnd.Unit() < b.crackles / kRate) crackle = rnd.Signed() * std::exp(-t / (0.5 * b.seconds));
+            if (rnd.Unit() < b.crackles / kRate)
+                crackle = rnd.Signed() * std::exp(-t / (0.5 * b.seconds));
             crackle *= 0.92;
             double v = (thump + noise + 0.5 * crackle) * attack * level;
             out[i] += std::tanh(v * b.drive) / b.drive;
@@ -52,14 +54,18 @@ std::vector<double> Render(const Blast& b) {
     // Fade the tail to exact silence and set the peak to -6 dBFS, leaving room for the
     // music they are mixed with.
     int fade = std::min(n, int(0.08 * kRate));
-    for (int i = 0; i < fade; ++i) out[n - 1 - i] *= double(i) / fade;
+    for (int i = 0; i < fade; ++i)
+        out[n - 1 - i] *= double(i) / fade;
     double peak = 0;
-    for (double v : out) peak = std::max(peak, std::fabs(v));
-    for (double& v : out) v *= 0.5 / peak;
+    for (double v : out)
+        peak = std::max(peak, std::fabs(v));
+    for (double& v : out)
+        v *= 0.5 / peak;
     return out;
 }
 
-bool WriteWav(const std::string& path, const std::vector<double>& samples) {
+bool WriteWav(const std::string& path, const std::vector<double>& samples)
+{
     std::vector<uint8_t> f;
     uint32_t dataBytes = uint32_t(samples.size() * 2);
     auto tag = [&](const char* s) { f.insert(f.end(), s, s + 4); };
@@ -76,13 +82,15 @@ bool WriteWav(const std::string& path, const std::vector<double>& samples) {
     gen::PutLe(f, 16, 2);
     tag("data");
     gen::PutLe(f, dataBytes, 4);
-    for (double v : samples) gen::PutLe(f, uint16_t(int16_t(std::lround(std::clamp(v, -1.0, 1.0) * 32767))), 2);
+    for (double v : samples)
+        gen::PutLe(f, uint16_t(int16_t(std::lround(std::clamp(v, -1.0, 1.0) * 32767))), 2);
     return gen::WriteFile(path, f);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
         return 2;

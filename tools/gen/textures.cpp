@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gen_common.h"
+#include "tools/gen/gen_common.h"
 
 namespace {
 
@@ -28,14 +28,16 @@ struct Picture {
 };
 
 double Clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
-double Smooth(double e0, double e1, double x) {
+double Smooth(double e0, double e1, double x)
+{
     double t = Clamp01((x - e0) / (e1 - e0));
     return t * t * (3 - 2 * t);
 }
 Rgb Mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 Rgb Scale(Rgb a, double s) { return {a.r * s, a.g * s, a.b * s}; }
 
-bool WriteJpeg(const std::string& path, const Picture& pic) {
+bool WriteJpeg(const std::string& path, const Picture& pic)
+{
     std::vector<unsigned char> rgb(size_t(pic.w) * pic.h * 3);
     for (size_t i = 0; i < pic.px.size(); ++i) {
         rgb[3 * i + 0] = static_cast<unsigned char>(std::lround(Clamp01(pic.px[i].r) * 255.0));
@@ -43,13 +45,14 @@ bool WriteJpeg(const std::string& path, const Picture& pic) {
         rgb[3 * i + 2] = static_cast<unsigned char>(std::lround(Clamp01(pic.px[i].b) * 255.0));
     }
     tjhandle tj = tjInitCompress();
-    if (!tj) return false;
+    if (!tj)
+        return false;
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
-    int rc = tjCompress2(tj, rgb.data(), pic.w, 0, pic.h, TJPF_RGB, &jpeg, &size, TJSAMP_444, 95,
-                         TJFLAG_ACCURATEDCT);
+    int rc = tjCompress2(tj, rgb.data(), pic.w, 0, pic.h, TJPF_RGB, &jpeg, &size, TJSAMP_444, 95, TJFLAG_ACCURATEDCT);
     bool ok = rc == 0 && gen::WriteFile(path, std::vector<uint8_t>(jpeg, jpeg + size));
-    if (rc != 0) std::fprintf(stderr, "%s: %s\n", path.c_str(), tjGetErrorStr2(tj));
+    if (rc != 0)
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), tjGetErrorStr2(tj));
     tjFree(jpeg);
     tjDestroy(tj);
     return ok;
@@ -57,7 +60,8 @@ bool WriteJpeg(const std::string& path, const Picture& pic) {
 
 // Lattice value noise in 3D whose lattice repeats every `period` cells on each axis, so 2D slices of
 // it tile seamlessly when the picture spans whole periods.
-double Lattice(int x, int y, int z, int period, uint32_t seed) {
+double Lattice(int x, int y, int z, int period, uint32_t seed)
+{
     x = ((x % period) + period) % period;
     y = ((y % period) + period) % period;
     z = ((z % period) + period) % period;
@@ -72,9 +76,10 @@ double Lattice(int x, int y, int z, int period, uint32_t seed) {
 
 // Gradient noise on the same repeating lattice, scaled to 0..1: smoother than interpolating the lattice
 // values themselves, which shows the grid as blocky diamonds.
-double Noise(double x, double y, double z, int period, uint32_t seed) {
-    static const int grad[12][3] = {{1, 1, 0}, {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {1, 0, 1}, {-1, 0, 1},
-                                    {1, 0, -1}, {-1, 0, -1}, {0, 1, 1}, {0, -1, 1}, {0, 1, -1}, {0, -1, -1}};
+double Noise(double x, double y, double z, int period, uint32_t seed)
+{
+    static const int grad[12][3] = {{1, 1, 0},  {-1, 1, 0},  {1, -1, 0}, {-1, -1, 0}, {1, 0, 1},  {-1, 0, 1},
+                                    {1, 0, -1}, {-1, 0, -1}, {0, 1, 1},  {0, -1, 1},  {0, 1, -1}, {0, -1, -1}};
     int ix = int(std::floor(x)), iy = int(std::floor(y)), iz = int(std::floor(z));
     double fx = x - ix, fy = y - iy, fz = z - iz;
     auto fade = [](double t) { return t * t * t * (t * (t * 6 - 15) + 10); };
@@ -90,12 +95,14 @@ double Noise(double x, double y, double z, int period, uint32_t seed) {
 }
 
 // Fractal sum over octaves; (x, y) in [0, 1) across the picture, so each octave tiles.
-double Fbm(double x, double y, double z, int baseCells, int octaves, uint32_t seed, bool turbulent) {
+double Fbm(double x, double y, double z, int baseCells, int octaves, uint32_t seed, bool turbulent)
+{
     double sum = 0, amp = 1, norm = 0;
     int cells = baseCells;
     for (int o = 0; o < octaves; ++o) {
         // Gradient noise stays near its middle; widen it to use the whole 0..1 range.
-        double n = Clamp01(0.5 + 2.3 * (Noise(x * cells, y * cells, z * cells, cells, seed + uint32_t(o) * 101u) - 0.5));
+        double n =
+            Clamp01(0.5 + 2.3 * (Noise(x * cells, y * cells, z * cells, cells, seed + uint32_t(o) * 101u) - 0.5));
         sum += amp * (turbulent ? std::fabs(2 * n - 1) : n);
         norm += amp;
         amp *= 0.5;
@@ -107,7 +114,8 @@ double Fbm(double x, double y, double z, int baseCells, int octaves, uint32_t se
 // Radial window: 1 inside, falling smoothly to exactly 0 at radius 1 (in units of the half-size).
 double EdgeFade(double r) { return r >= 1 ? 0 : std::pow(1 - r * r, 2); }
 
-Picture MakeStar() {
+Picture MakeStar()
+{
     Picture p(256, 256);
     for (int y = 0; y < p.h; ++y)
         for (int x = 0; x < p.w; ++x) {
@@ -120,7 +128,8 @@ Picture MakeStar() {
     return p;
 }
 
-Picture MakeSun() {
+Picture MakeSun()
+{
     Picture p(512, 512);
     gen::Random rnd(11);
     struct Ray {
@@ -128,7 +137,8 @@ Picture MakeSun() {
     };
     std::vector<Ray> rays;
     for (int i = 0; i < 56; ++i)
-        rays.push_back({rnd.Unit() * 2 * kPi, 0.004 + 0.012 * rnd.Unit(), 0.45 + 0.65 * rnd.Unit(), 0.3 + 0.7 * rnd.Unit()});
+        rays.push_back(
+            {rnd.Unit() * 2 * kPi, 0.004 + 0.012 * rnd.Unit(), 0.45 + 0.65 * rnd.Unit(), 0.3 + 0.7 * rnd.Unit()});
     for (int y = 0; y < p.h; ++y)
         for (int x = 0; x < p.w; ++x) {
             double dx = (x + 0.5 - 256) / 256, dy = (y + 0.5 - 256) / 256;
@@ -149,7 +159,8 @@ Picture MakeSun() {
     return p;
 }
 
-Picture MakeFire() {
+Picture MakeFire()
+{
     Picture p(256, 256);
     for (int y = 0; y < p.h; ++y)
         for (int x = 0; x < p.w; ++x) {
@@ -159,15 +170,19 @@ Picture MakeFire() {
             double t = Fbm(u + 0.15 * wx, v + 0.15 * wy, 0.5, 4, 6, 21, true);
             double heat = Clamp01(std::pow(1.0 - t, 2.2) * 1.6);
             Rgb c;
-            if (heat < 0.35) c = Mix(Rgb{0.25, 0.02, 0.0}, Rgb{0.85, 0.12, 0.0}, heat / 0.35);
-            else if (heat < 0.7) c = Mix(Rgb{0.85, 0.12, 0.0}, Rgb{1.0, 0.55, 0.05}, (heat - 0.35) / 0.35);
-            else c = Mix(Rgb{1.0, 0.55, 0.05}, Rgb{1.0, 0.95, 0.6}, (heat - 0.7) / 0.3);
+            if (heat < 0.35)
+                c = Mix(Rgb{0.25, 0.02, 0.0}, Rgb{0.85, 0.12, 0.0}, heat / 0.35);
+            else if (heat < 0.7)
+                c = Mix(Rgb{0.85, 0.12, 0.0}, Rgb{1.0, 0.55, 0.05}, (heat - 0.35) / 0.35);
+            else
+                c = Mix(Rgb{1.0, 0.55, 0.05}, Rgb{1.0, 0.95, 0.6}, (heat - 0.7) / 0.3);
             p.At(x, y) = c;
         }
     return p;
 }
 
-Picture MakeEnv() {
+Picture MakeEnv()
+{
     Picture p(256, 256);
     for (int y = 0; y < p.h; ++y)
         for (int x = 0; x < p.w; ++x) {
@@ -180,7 +195,8 @@ Picture MakeEnv() {
     return p;
 }
 
-void AddBlob(Picture& p, double cx, double cy, double sigma, Rgb c) {
+void AddBlob(Picture& p, double cx, double cy, double sigma, Rgb c)
+{
     int reach = int(std::ceil(sigma * 4));
     for (int dy = -reach; dy <= reach; ++dy)
         for (int dx = -reach; dx <= reach; ++dx) {
@@ -192,7 +208,8 @@ void AddBlob(Picture& p, double cx, double cy, double sigma, Rgb c) {
         }
 }
 
-Picture MakeStelle() {
+Picture MakeStelle()
+{
     Picture p(512, 512);
     for (int y = 0; y < p.h; ++y)
         for (int x = 0; x < p.w; ++x) {
@@ -205,17 +222,20 @@ Picture MakeStelle() {
         double x = rnd.Unit() * p.w, y = rnd.Unit() * p.h;
         double mag = std::pow(rnd.Unit(), 4.0);  // most stars faint, a few bright
         double tint = rnd.Signed();
-        Rgb c = tint > 0 ? Rgb{1.0, 1.0 - 0.15 * tint, 1.0 - 0.35 * tint} : Rgb{1.0 + 0.3 * tint, 1.0 + 0.1 * tint, 1.0};
+        Rgb c =
+            tint > 0 ? Rgb{1.0, 1.0 - 0.15 * tint, 1.0 - 0.35 * tint} : Rgb{1.0 + 0.3 * tint, 1.0 + 0.1 * tint, 1.0};
         double sigma = 0.45 + 0.9 * mag;
         AddBlob(p, x, y, sigma, Scale(c, 0.2 + 1.8 * mag));
-        if (mag > 0.6) AddBlob(p, x, y, sigma * 3.5, Scale(c, 0.08 * mag));
+        if (mag > 0.6)
+            AddBlob(p, x, y, sigma * 3.5, Scale(c, 0.08 * mag));
     }
     return p;
 }
 
 // Sphere map: each texel is the colour seen in a chrome ball at that point, so the direction of the
 // reflected view ray picks a sky of bright nebula over a dark, warm ground with a hot horizon line.
-Picture MakeStelle2() {
+Picture MakeStelle2()
+{
     Picture p(256, 256);
     for (int y = 0; y < p.h; ++y)
         for (int x = 0; x < p.w; ++x) {
@@ -251,10 +271,12 @@ Picture MakeStelle2() {
 // The bitmap font sheet: 16 columns by 8 bands, code 32 + i in column i % 16 of band i / 16 from the top,
 // the two bottom bands left black. 32 x 32 cells; every glyph keeps a margin inside its cell so linear
 // filtering and the first mipmap levels never pull in a neighbour.
-bool MakeFont(const std::string& ttf, Picture& p) {
+bool MakeFont(const std::string& ttf, Picture& p)
+{
     constexpr int kCell = 32, kMargin = 3, kBaseline = 24;
     FT_Library lib;
-    if (FT_Init_FreeType(&lib)) return false;
+    if (FT_Init_FreeType(&lib))
+        return false;
     FT_Face face;
     if (FT_New_Face(lib, ttf.c_str(), 0, &face)) {
         std::fprintf(stderr, "cannot open %s\n", ttf.c_str());
@@ -276,12 +298,15 @@ bool MakeFont(const std::string& ttf, Picture& p) {
             int w = int(bm.width), h = int(bm.rows);
             int left = cellX + (kCell - w) / 2;
             int top = cellY + kBaseline - face->glyph->bitmap_top;
-            if (top < cellY + kMargin) top = cellY + kMargin;
+            if (top < cellY + kMargin)
+                top = cellY + kMargin;
             bool fits = w <= kCell - 2 * kMargin && top + h <= cellY + kCell - kMargin;
-            if (!fits && size > 12) continue;
+            if (!fits && size > 12)
+                continue;
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
-                    if (left + x < cellX || left + x >= cellX + kCell || top + y >= cellY + kCell) continue;
+                    if (left + x < cellX || left + x >= cellX + kCell || top + y >= cellY + kCell)
+                        continue;
                     double v = bm.buffer[y * bm.pitch + x] / 255.0;
                     p.At(left + x, top + y) = Rgb{v, v, v};
                 }
@@ -295,7 +320,8 @@ bool MakeFont(const std::string& ttf, Picture& p) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s OUTDIR FONT.ttf\n", argv[0]);
         return 2;

@@ -12,8 +12,8 @@ namespace xm {
 constexpr uint8_t kKeyOff = 97;
 
 struct Cell {
-    uint8_t note = 0;    // 1 = C-0 .. 96 = B-7, kKeyOff, 0 = none
-    uint8_t instr = 0;   // 1-based, 0 = none
+    uint8_t note = 0;  // 1 = C-0 .. 96 = B-7, kKeyOff, 0 = none
+    uint8_t instr = 0;  // 1-based, 0 = none
     uint8_t volume = 0;  // volume column: 0x10 + 0..64 sets the volume, 0 = none
     uint8_t effect = 0;
     uint8_t param = 0;
@@ -27,7 +27,7 @@ struct Pattern {
 
 struct Envelope {
     std::vector<std::pair<uint16_t, uint16_t>> points;  // (tick, level 0..64)
-    int sustain = -1;                                   // point index, -1 = none
+    int sustain = -1;  // point index, -1 = none
 };
 
 struct Sample {
