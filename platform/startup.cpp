@@ -58,7 +58,10 @@ std::string PathFromStart(const std::string& path)
 {
     if (path.empty())
         return path;
-    return (StartFolder() / path).lexically_normal().string();
+    std::string absolute = (StartFolder() / path).lexically_normal().string();
+    if (absolute.size() > 1 && absolute.back() == '/')
+        absolute.pop_back();  // "." names the folder itself, without a trailing separator
+    return absolute;
 }
 
 void AnswerNextQuestion(int answer) { presetAnswer = answer; }
