@@ -52,12 +52,8 @@ int HarnessCallCount(const char* operation)
     return it == callCounts.end() ? 0 : it->second;
 }
 
-// Counted only under the harness: the program's own calls cost no look-up.
-void CountPlatformCall(const char* operation)
-{
-    if (isInstalled)
-        ++callCounts[operation];
-}
+// Calls counted for inspection only (never in a frame's path); forced failures count only under the harness.
+void CountPlatformCall(const char* operation) { ++callCounts[operation]; }
 
 bool HarnessCanFail(const std::string& operation)
 {
