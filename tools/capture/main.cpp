@@ -399,7 +399,7 @@ int main(int argc, char** argv)
     harness.onRelease = [] {
         WriteListedFrame();
         FinishRender();
-        VideoFlushFrame();
+        VideoAddFrame(true);
     };
     harness.onSound = [](const char* fileName) {
         if (run.soundCount < std::size(run.sounds))

@@ -228,21 +228,12 @@ bool VideoStart(const std::string& path, long totalFrames)
 
 bool VideoActive() { return video.active; }
 
-void VideoAddFrame()
+void VideoAddFrame(bool last)
 {
     if (!video.active || video.failed)
         return;
     int width = 0, height = 0;
-    if (HarnessReadFrameLater(video.rgb, width, height))
-        QueueFrame(width, height);
-}
-
-void VideoFlushFrame()
-{
-    if (!video.active || video.failed)
-        return;
-    int width = 0, height = 0;
-    if (HarnessReadLastFrame(video.rgb, width, height))
+    if (last ? HarnessReadLastFrame(video.rgb, width, height) : HarnessReadFrameLater(video.rgb, width, height))
         QueueFrame(width, height);
 }
 
