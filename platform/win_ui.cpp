@@ -205,10 +205,8 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
                                                     : SDL_MESSAGEBOX_INFORMATION;
         SDL_MessageBoxData box{flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yesNoButtons : okButton, nullptr};
         int pressed = 0;
-        if (SDL_ShowMessageBox(&box, &pressed) == 0 && pressed > 0)
-            return pressed;
         if (SDL_ShowMessageBox(&box, &pressed) == 0)
-            return yesNo ? IDNO : IDOK;  // closed without a choice: the escape answer
+            return pressed > 0 ? pressed : yesNo ? IDNO : IDOK;  // closed without a choice: the escape answer
     }
     // Nowhere to show it: report it and take the default button.
     fprintf(stderr, "%s: %s\n", caption, text);

@@ -8,6 +8,7 @@
 #include "platform/harness.h"
 #include "platform/startup.h"
 #include "sequence/timeline.h"
+#include "tools/capture/alloc_count.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/wav_writer.h"
 #include "tools/capture/video.h"
@@ -59,7 +60,8 @@ struct Run {
     bool stopPosted = false;
     int startDemoFrame = 0;
     bool startPlanet = false;
-    std::vector<std::string> sounds;
+    char sounds[8][64];  // the files played during the call, kept without allocating
+    size_t soundCount = 0;
     FILE* state = nullptr;
     FILE* audio = nullptr;
     uint32_t audioFrames = 0;
@@ -69,6 +71,13 @@ struct Run {
     Clock::time_point frameStarted;
     double startupSeconds = -1.0;
     std::vector<double> words, planet, nova;  // frame times in milliseconds
+    // Heap allocations per phase over steady frames, from one frame's start to the next.
+    struct PhaseAllocations {
+        uint64_t frames = 0, own = 0, total = 0;
+    } allocations[3];
+    int timedPhase = -1;        // the phase of the frame begun last
+    bool timedPhaseFirst = false;  // that frame was its phase's first: not steady
+    AllocCounts frameAllocations;
 };
 
 Run run;
@@ -221,19 +230,21 @@ void FinishRender()
     (run.startDemoFrame < 5000 ? run.words : run.startPlanet ? run.planet : run.nova).push_back(ms);
     if (!run.state)
         return;
-    std::string sounds;
-    for (const std::string& s : run.sounds)
-        sounds += (sounds.empty() ? "\"" : ",\"") + s + "\"";
-    run.sounds.clear();
-    const int written = fprintf(run.state,
+    int written = fprintf(run.state,
             "{\"frame\":%ld,\"demoFrame\":%d,\"planetFrame\":%d,\"spinAngle\":%d,\"phaseAngle\":%.9g,"
             "\"planetYaw\":%.9g,\"sceneSwitch\":%d,\"switchCooldown\":%d,\"lastBangRays\":%d,\"flashFrame\":%d,"
             "\"wheelFrame\":%d,\"musicNoticeFrame\":%d,\"musicState\":%d,\"ringRadius\":%.9g,\"ringFade\":%d,"
-            "\"burstFrame\":%d,\"rand\":%u,\"draws\":%llu,\"scene\":\"%s\",\"sounds\":[%s]}\n",
+            "\"burstFrame\":%d,\"rand\":%u,\"draws\":%llu,\"scene\":\"%s\",\"sounds\":[",
             run.renderCalls - 1, demoFrame, planetFrame, spinAngle, phaseAngle, planetYaw, sceneSwitch ? 1 : 0,
             switchCooldown, lastBangRays, flashFrame, wheelFrame, musicNoticeFrame, musicState, ringRadius, ringFade,
             burstFrame, randState, static_cast<unsigned long long>(randDraws),
-            run.startDemoFrame < 5000 ? "words" : run.startPlanet ? "planet" : "nova", sounds.c_str());
+            run.startDemoFrame < 5000 ? "words" : run.startPlanet ? "planet" : "nova");
+    // Written piece by piece: a steady frame allocates nothing.
+    for (size_t i = 0; i < run.soundCount && written >= 0; ++i)
+        written = fprintf(run.state, i ? ",\"%s\"" : "\"%s\"", run.sounds[i]);
+    run.soundCount = 0;
+    if (written >= 0)
+        written = fputs("]}\n", run.state);
     if (written < 0 || ferror(run.state))
         WriteFailed(run.options.statePath);
 }
@@ -250,6 +261,24 @@ void WriteListedFrame()
     snprintf(name, sizeof name, "/frame-%05d.png", run.startDemoFrame);
     if (!WritePngFile(run.options.outDir + name, run.rgb, width, height))
         WriteFailed(run.options.outDir + name);
+}
+
+int Phase(int startDemoFrame, bool planet) { return startDemoFrame < 5000 ? 0 : planet ? 1 : 2; }
+
+// Closes the count of the frame begun before (kept when it was a steady one) and opens this one's.
+void CountFrameAllocations()
+{
+    const AllocCounts now = AllocationsSoFar();
+    if (run.timedPhase >= 0 && !run.timedPhaseFirst) {
+        Run::PhaseAllocations& phase = run.allocations[run.timedPhase];
+        ++phase.frames;
+        phase.own += now.own - run.frameAllocations.own;
+        phase.total += now.total - run.frameAllocations.total;
+    }
+    const int phase = Phase(run.startDemoFrame, run.startPlanet);
+    run.timedPhaseFirst = phase != run.timedPhase;
+    run.timedPhase = phase;
+    run.frameAllocations = now;
 }
 
 void OnIdle()
@@ -287,6 +316,7 @@ void OnIdle()
     run.startPlanet = sceneSwitch;
     run.frameStarted = Clock::now();
     ++run.renderCalls;
+    CountFrameAllocations();
 }
 
 void OnPresent()
@@ -308,12 +338,18 @@ void OnPresent()
     }
 }
 
-void PrintPhase(const char* name, std::vector<double> ms)
+void PrintPhase(const char* name, std::vector<double> ms, const Run::PhaseAllocations& allocations)
 {
     if (ms.empty()) {
         printf("%-6s frames 0\n", name);
         return;
     }
+    if (!AllocCountingAvailable())
+        printf("%-6s allocations not counted in a sanitizer build\n", name);
+    else if (allocations.frames)
+        printf("%-6s own allocs/frame %.2f  all allocs/frame %.2f (the GL driver and the other libraries)\n", name,
+               static_cast<double>(allocations.own) / allocations.frames,
+               static_cast<double>(allocations.total) / allocations.frames);
     std::sort(ms.begin(), ms.end());
     double total = 0;
     for (double m : ms)
@@ -327,6 +363,10 @@ void PrintPhase(const char* name, std::vector<double> ms)
 int main(int argc, char** argv)
 {
     run.options = Parse(argc, argv);
+    // Room for every frame time up front: steady frames allocate nothing.
+    for (std::vector<double>* times : {&run.words, &run.planet, &run.nova})
+        times->reserve(static_cast<size_t>(run.options.until) + 1);
+
     std::error_code error;
     std::filesystem::create_directories(run.options.outDir, error);
     if (error) {
@@ -359,8 +399,12 @@ int main(int argc, char** argv)
     harness.onRelease = [] {
         WriteListedFrame();
         FinishRender();
+        VideoAddFrame(true);
     };
-    harness.onSound = [](const char* fileName) { run.sounds.push_back(fileName); };
+    harness.onSound = [](const char* fileName) {
+        if (run.soundCount < std::size(run.sounds))
+            snprintf(run.sounds[run.soundCount++], sizeof run.sounds[0], "%s", fileName);
+    };
     InstallHarness(harness);
 
     run.started = Clock::now();
@@ -379,10 +423,10 @@ int main(int argc, char** argv)
     if (!VideoFinish() || run.writeFailed)
         exitCode = exitCode ? exitCode : 3;
     if (run.options.bench) {
-        printf("startup to first presented frame: %.3f s\n", run.startupSeconds);
-        PrintPhase("words", run.words);
-        PrintPhase("planet", run.planet);
-        PrintPhase("nova", run.nova);
+        printf("startup to first presented frame: %.1f ms\n", 1000.0 * run.startupSeconds);
+        PrintPhase("words", run.words, run.allocations[0]);
+        PrintPhase("planet", run.planet, run.allocations[1]);
+        PrintPhase("nova", run.nova, run.allocations[2]);
     }
     return exitCode;
 }

@@ -11,8 +11,9 @@ bool VideoStart(const std::string& path, long totalFrames);
 bool VideoActive();
 // ffmpeg stopped taking frames: the run should end.
 bool VideoFailed();
-// The back buffer about to be presented becomes the next video frame.
-void VideoAddFrame();
+// The back buffer about to be presented becomes the next video frame (read back one frame later). With
+// last, the frame being read back is added instead: call so while its context is still current.
+void VideoAddFrame(bool last = false);
 // The audio mixed for that frame (stereo sample frames, 44100 Hz, 16-bit).
 void VideoAddAudio(const int16_t* samples, int frames);
 // Ends the encoding, muxes picture and sound into the file and removes the side files. False on failure.
