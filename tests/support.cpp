@@ -3,7 +3,6 @@
 
 #include "app/shell.h"
 #include "platform/harness.h"
-#include "tools/capture/png_writer.h"
 
 #include <png.h>
 
@@ -12,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 
 bool OpenTestWindow()
@@ -37,7 +37,14 @@ std::vector<uint8_t> ReadFrameRgb(int& width, int& height)
 
 bool WritePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height)
 {
-    return WritePngFile(path, rgb, width, height);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    if (rgb.size() < PNG_IMAGE_SIZE(image))
+        return false;
+    return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
 }
 
 bool ReadPng(const std::string& path, std::vector<uint8_t>& rgb, int& width, int& height)
@@ -120,6 +127,20 @@ std::string TempDir(const std::string& name)
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
 }
 
 double StateField(const std::string& line, const std::string& field)

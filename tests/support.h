@@ -28,8 +28,12 @@ int RunCapture(const std::string& args, std::string* stderrText = nullptr);
 
 std::vector<std::string> ReadLines(const std::string& path);
 
-// A fresh empty folder under the build folder's test area.
+// A fresh empty folder under the build folder's test area, named after the running test.
 std::string TempDir(const std::string& name);
+
+// A whole file's bytes; empty when it cannot be read.
+std::vector<uint8_t> ReadBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A numeric field of one JSON Lines state record (korvale-capture --state); NaN when absent.
 double StateField(const std::string& line, const std::string& field);
