@@ -4,9 +4,10 @@
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"
 #include "effects/vortex.h"
-#include "tests/reference_rand.h"
 #include "sequence/nova_scene.h"
 #include "sequence/timeline.h"
+#include "tests/gl_probe.h"
+#include "tests/rand_replica.h"
 #include "tests/support.h"
 
 #include <GL/gl.h>
@@ -29,7 +30,7 @@ void SettleParticles()
     }
 }
 
-void ExpectRingRenewal(ReferenceRand& ref, const RingParticle& p)
+void ExpectRingRenewal(RandReplica& ref, const RingParticle& p)
 {
     EXPECT_EQ(p.r, ref.Next() % 127 + 128);
     EXPECT_EQ(p.g, ref.Next() % 32 + 32);
@@ -39,7 +40,7 @@ void ExpectRingRenewal(ReferenceRand& ref, const RingParticle& p)
     EXPECT_EQ(p.tilt, static_cast<float>(tilt > 30 ? tilt - 60 : tilt));
 }
 
-void ExpectVortexRenewal(ReferenceRand& ref, const VortexParticle& p)
+void ExpectVortexRenewal(RandReplica& ref, const VortexParticle& p)
 {
     EXPECT_EQ(p.r, ref.Next() % 32 + 32);
     EXPECT_EQ(p.g, ref.Next() % 64 + 64);
@@ -67,7 +68,7 @@ TEST(NovaScene, DrawsRingThenVortexThenBurstThenFlares)
     vortexParticles[10].speed = 0.1f;
     burstFrame = 250;                    // this frame ends the burst
 
-    ReferenceRand ref(randState);
+    RandReplica ref(randState);
     const uint64_t drawsBefore = randDraws;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -135,10 +136,9 @@ TEST(NovaScene, FlaresAreNearlyOpaqueAfterABurstAndVanishAtSeven)
         burstFrame = before[k];
         glLoadIdentity();
         DrawNovaScene();
-        float colour[4] = {};
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        EXPECT_EQ(static_cast<int>(colour[3] * 255.0f + 0.5f), alpha[k]) << "burstFrame " << before[k];
-        EXPECT_EQ(static_cast<int>(colour[0] * 255.0f + 0.5f), 255);
+        const Rgba colour = CurrentColourBytes();
+        EXPECT_EQ(colour[3], alpha[k]) << "burstFrame " << before[k];
+        EXPECT_EQ(colour[0], 255);
     }
     CloseTestWindow();
 }

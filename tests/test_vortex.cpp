@@ -2,7 +2,8 @@
 // size draw that every particle makes before its own renewal.
 #include "core/rand15.h"
 #include "effects/vortex.h"
-#include "tests/reference_rand.h"
+#include "tests/gl_probe.h"
+#include "tests/rand_replica.h"
 #include "tests/support.h"
 
 #include <GL/gl.h>
@@ -11,7 +12,7 @@
 TEST(Vortex, LayoutDrawsSixValuesPerParticleAndSplitsAtIndex250)
 {
     randState = 555u;
-    ReferenceRand ref(randState);
+    RandReplica ref(randState);
     const uint64_t drawsBefore = randDraws;
     InitVortexParticles();
     EXPECT_EQ(randDraws - drawsBefore, 3000u);
@@ -54,7 +55,7 @@ TEST(Vortex, SizeIsDrawnBeforeEachParticlesRenewal)
     vortexParticles[499].height = 0.45f;
     vortexParticles[499].speed = 0.1f;
 
-    ReferenceRand ref(randState);
+    RandReplica ref(randState);
     const uint64_t drawsBefore = randDraws;
     DrawVortex(17);
     EXPECT_EQ(randDraws - drawsBefore, 500u + 12u);
@@ -124,9 +125,7 @@ int AlphaAfterDrawing(int index, float height, float speedBefore)
     vortexParticles[index].height = height;
     vortexParticles[index].speed = speedBefore;
     DrawVortexParticle(index, 123);
-    float colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    return static_cast<int>(colour[3] * 255.0f + 0.5f);
+    return CurrentAlphaByte();
 }
 
 } // namespace
