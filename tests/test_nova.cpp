@@ -7,7 +7,7 @@
 #include "sequence/nova_scene.h"
 #include "sequence/timeline.h"
 #include "tests/gl_probe.h"
-#include "tests/rand_replica.h"
+#include "tests/renewals.h"
 #include "tests/support.h"
 
 #include <GL/gl.h>
@@ -28,26 +28,6 @@ void SettleParticles()
         p.speed = 0.02f;
         p.height = p.rising ? -3.0f : 3.0f;
     }
-}
-
-void ExpectRingRenewal(RandReplica& ref, const RingParticle& p)
-{
-    EXPECT_EQ(p.r, ref.Next() % 127 + 128);
-    EXPECT_EQ(p.g, ref.Next() % 32 + 32);
-    EXPECT_EQ(p.b, ref.Next() % 16 + 16);
-    EXPECT_FLOAT_EQ(p.speed, (ref.Next() % 10) * 0.01f + 0.1f);
-    int tilt = ref.Next() % 60;
-    EXPECT_EQ(p.tilt, static_cast<float>(tilt > 30 ? tilt - 60 : tilt));
-}
-
-void ExpectVortexRenewal(RandReplica& ref, const VortexParticle& p)
-{
-    EXPECT_EQ(p.r, ref.Next() % 32 + 32);
-    EXPECT_EQ(p.g, ref.Next() % 64 + 64);
-    EXPECT_EQ(p.b, ref.Next() % 127 + 128);
-    EXPECT_EQ(p.spread, static_cast<float>(ref.Next() % 5));
-    EXPECT_EQ(p.angle, static_cast<float>(ref.Next() % 360));
-    EXPECT_FLOAT_EQ(p.speed, (ref.Next() % 100) * 0.001f + 0.0005f);
 }
 
 void ModelView(float m[16])

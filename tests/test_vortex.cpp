@@ -3,7 +3,7 @@
 #include "core/rand15.h"
 #include "effects/vortex.h"
 #include "tests/gl_probe.h"
-#include "tests/rand_replica.h"
+#include "tests/renewals.h"
 #include "tests/support.h"
 
 #include <GL/gl.h>
@@ -62,24 +62,14 @@ TEST(Vortex, SizeIsDrawnBeforeEachParticlesRenewal)
 
     ref.Next(); // size of particle 0
     const VortexParticle& first = vortexParticles[0];
-    EXPECT_EQ(first.r, ref.Next() % 32 + 32);
-    EXPECT_EQ(first.g, ref.Next() % 64 + 64);
-    EXPECT_EQ(first.b, ref.Next() % 127 + 128);
-    EXPECT_EQ(first.spread, static_cast<float>(ref.Next() % 5));
-    EXPECT_EQ(first.angle, static_cast<float>(ref.Next() % 360));
-    EXPECT_FLOAT_EQ(first.speed, (ref.Next() % 100) * 0.001f + 0.0005f);
+    ExpectVortexRenewal(ref, first);
     EXPECT_EQ(first.height, 7.0f);
     EXPECT_EQ(first.rising, 0);
 
     for (int i = 1; i < 500; ++i)
         ref.Next(); // sizes of particles 1..499
     const VortexParticle& last = vortexParticles[499];
-    EXPECT_EQ(last.r, ref.Next() % 32 + 32);
-    EXPECT_EQ(last.g, ref.Next() % 64 + 64);
-    EXPECT_EQ(last.b, ref.Next() % 127 + 128);
-    EXPECT_EQ(last.spread, static_cast<float>(ref.Next() % 5));
-    EXPECT_EQ(last.angle, static_cast<float>(ref.Next() % 360));
-    EXPECT_FLOAT_EQ(last.speed, (ref.Next() % 100) * 0.001f + 0.0005f);
+    ExpectVortexRenewal(ref, last);
     EXPECT_EQ(last.height, -7.0f);
     EXPECT_EQ(last.rising, 1);
     EXPECT_EQ(randState, ref.state);
