@@ -143,6 +143,11 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
     return !out.fail();
 }
 
+bool BangDue(long call)
+{
+    return call == 6012 || (call >= 6262 && (call - 6262) % 251 == 0);
+}
+
 double StateField(const std::string& line, const std::string& field)
 {
     const std::string key = "\"" + field + "\":";

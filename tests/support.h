@@ -35,6 +35,10 @@ std::string TempDir(const std::string& name);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Whether the default course plays the big bang in frame call `call` (counted from 0; below 8500 the call
+// index is the demoFrame it starts with): the first nova frame, then one burst every 251 nova frames.
+bool BangDue(long call);
+
 // A numeric field of one JSON Lines state record (korvale-capture --state); NaN when absent.
 double StateField(const std::string& line, const std::string& field);
 // The same as a whole number.
