@@ -2,6 +2,9 @@
 #include "tests/support.h"
 
 #include "app/shell.h"
+#include "core/rand15.h"
+#include "effects/fire_ring.h"
+#include "effects/vortex.h"
 #include "platform/harness.h"
 
 #include <png.h>
@@ -146,6 +149,19 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 bool BangDue(long call)
 {
     return call == 6012 || (call >= 6262 && (call - 6262) % 251 == 0);
+}
+
+uint64_t InitSceneDraws()
+{
+    uint64_t before = randDraws;
+    InitRingParticles();
+    uint64_t ring = randDraws - before;
+    before = randDraws;
+    InitVortexParticles();
+    uint64_t vortex = randDraws - before;
+    EXPECT_TRUE(ring == 0 || ring == 5400) << ring;
+    EXPECT_TRUE(vortex == 0 || vortex == 3000) << vortex;
+    return ring + vortex + 3000 + 404;
 }
 
 double StateField(const std::string& line, const std::string& field)

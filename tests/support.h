@@ -39,6 +39,10 @@ bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // index is the demoFrame it starts with): the first nova frame, then one burst every 251 nova frames.
 bool BangDue(long call);
 
+// What a scene set-up draws from the generator, measured by building the ring and vortex tables here (they
+// count only where they are built) plus the spark and ray tables, which always are. Moves the generator.
+uint64_t InitSceneDraws();
+
 // A numeric field of one JSON Lines state record (korvale-capture --state); NaN when absent.
 double StateField(const std::string& line, const std::string& field);
 // The same as a whole number.

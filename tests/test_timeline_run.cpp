@@ -1,11 +1,14 @@
 // The whole demo, 8600 frame calls run once in this process under the harness: the frame table's counters,
-// phases and sounds, the collapse, the ring, burst and credits of the nova, no GL error and golden frames.
-// One test case, so that ctest (one process per case) runs the demo once.
+// phases and sounds, the random draws of every frame up to the nova, the collapse, the ring, burst and
+// credits of the nova, no GL error and the golden frames of all three phases. One test case, so that ctest
+// (one process per case) runs the demo once.
+#include "core/rand15.h"
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"
 #include "platform/harness.h"
 #include "sequence/overlays.h"
 #include "sequence/timeline.h"
+#include "tests/rand_replica.h"
 #include "tests/support.h"
 
 #include <GL/gl.h>
@@ -19,7 +22,26 @@
 namespace {
 
 // Frames of the default course compared with pictures a person has looked at.
-const std::set<int> kGoldenFrames = {6012, 6040, 6100, 6261, 6262, 6263, 6500, 7200, 7600, 8100, 8499, 8500};
+const std::set<int> kOpeningGoldens = {300, 1200, 2250, 2750, 3500, 4700, 4990, 5000, 5025, 5450, 5950, 6005, 6011};
+const std::set<int> kNovaGoldens = {6012, 6040, 6100, 6261, 6262, 6263, 6500, 7200, 7600, 8100, 8499, 8500};
+
+// Draws of the frame drawn with this demoFrame, in the planet phase and before: the planet's core, spikes
+// and shell; the short bang every 25 frames; the three sun flares of the collapse; the countdown's peak.
+uint64_t FrameDraws(int frame)
+{
+    if (frame < 5000)
+        return 0;
+    int planet = frame - 5000; // reaches 1011 at demoFrame 6011
+    uint64_t draws = 2 + planet / 5;
+    if (planet > 0 && planet % 25 == 0 && planet <= 1000)
+        ++draws;
+    int after = planet < 1011 ? planet + 1 : planet;
+    if (after / 5 > 185)
+        draws += 3;
+    if (frame >= 5900 && frame < 6000)
+        ++draws;
+    return draws;
+}
 
 // The timeline counters after one RenderFrame call, as korvale-capture's state records hold them.
 struct Record {
@@ -30,6 +52,8 @@ struct Record {
     int flashFrame = 0;
     int lastBangRays = 0;
     float phaseAngle = 0.0f;
+    uint64_t draws = 0; // generator draws since the start
+    uint32_t rand = 0;  // the generator's state
     std::vector<std::string> sounds;
 };
 
@@ -68,7 +92,7 @@ void CheckCall()
     whole.pending = false;
     const int start = whole.start;
     whole.records.push_back(Record{demoFrame, whole.startPlanet, planetFrame, switchCooldown, flashFrame,
-                                   lastBangRays, phaseAngle, whole.sounds});
+                                   lastBangRays, phaseAngle, randDraws, randState, whole.sounds});
     const bool bang = Played(whole.sounds, "data/bang.wav");
     whole.sounds.clear();
     if (bang != BangDue(whole.calls - 1))
@@ -121,10 +145,13 @@ void OnPresent()
             whole.firstGlErrorFrame = whole.start;
     }
     // From call 8500 on demoFrame stands still; only the call that reaches it is compared.
-    if (whole.pending && whole.calls - 1 == whole.start && kGoldenFrames.count(whole.start)) {
+    if (!whole.pending || whole.calls - 1 != whole.start)
+        return;
+    const bool opening = kOpeningGoldens.count(whole.start) > 0;
+    if (opening || kNovaGoldens.count(whole.start)) {
         int width = 0, height = 0;
         const std::vector<uint8_t> rgb = ReadFrameRgb(width, height);
-        EXPECT_TRUE(MatchesGolden("nova-" + std::to_string(whole.start), rgb, width, height));
+        EXPECT_TRUE(MatchesGolden((opening ? "opening-" : "nova-") + std::to_string(whole.start), rgb, width, height));
     }
 }
 
@@ -176,6 +203,25 @@ void ExpectTimeline(const std::vector<Record>& s)
     EXPECT_EQ(s.back().lastBangRays, 200);
 }
 
+// The generator draws of every frame through the planet phase, after the scene set-up's `init`.
+void ExpectDraws(const std::vector<Record>& s, uint64_t init)
+{
+    EXPECT_EQ(s[0].draws, init);
+    int wrong = 0;
+    for (int call = 1; call < 6012 && wrong < 5; ++call) {
+        const uint64_t drawn = s[call].draws - s[call - 1].draws;
+        if (drawn != FrameDraws(call)) {
+            ADD_FAILURE() << "demoFrame " << call << " drew " << drawn << ", expected " << FrameDraws(call);
+            ++wrong;
+        }
+    }
+    // The generator state is the one reached after exactly that many draws.
+    RandReplica rand(1u);
+    for (uint64_t i = 0; i < s[6011].draws; ++i)
+        rand.Next();
+    EXPECT_EQ(s[6011].rand, rand.state);
+}
+
 } // namespace
 
 TEST(WholeRun, FollowsTheFrameTableWithoutGlErrorsAndKeepsRingBurstAndCreditsInStep)
@@ -193,6 +239,7 @@ TEST(WholeRun, FollowsTheFrameTableWithoutGlErrorsAndKeepsRingBurstAndCreditsInS
     EXPECT_EQ(whole.calls, 8600);
     ASSERT_EQ(whole.records.size(), 8600u);
     ExpectTimeline(whole.records);
+    ExpectDraws(whole.records, InitSceneDraws()); // measured after the run: it moves the generator
     EXPECT_EQ(whole.glErrors, 0) << "first at frame " << whole.firstGlErrorFrame;
     for (const std::string& failure : whole.failures)
         ADD_FAILURE() << failure;
