@@ -22,8 +22,6 @@ extern char** environ;
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
 constexpr int kFps = 60;
 
 struct Video {
@@ -37,8 +35,10 @@ struct Video {
     pid_t encoder = -1;
     int pipe = -1;
     FILE* sound = nullptr;
+    int width = 640;
+    int height = 480;
     std::vector<uint8_t> rgb;
-    std::vector<uint8_t> canvas = std::vector<uint8_t>(kWidth * kHeight * 3);
+    std::vector<uint8_t> canvas;
     std::chrono::steady_clock::time_point started;
     bool failed = false;
 };
@@ -131,8 +131,11 @@ void RemoveSideFiles()
 
 } // namespace
 
-bool VideoStart(const std::string& path, long totalFrames)
+bool VideoStart(const std::string& path, long totalFrames, int width, int height)
 {
+    video.width = width;
+    video.height = height;
+    video.canvas.assign(static_cast<size_t>(width) * height * 3, 0);
     video.path = path;
     video.picturePath = path + ".picture.mkv";
     video.soundPath = path + ".sound.wav";
@@ -146,7 +149,7 @@ bool VideoStart(const std::string& path, long totalFrames)
 
     // A broken pipe must come back as an error from write, not end the capture.
     signal(SIGPIPE, SIG_IGN);
-    const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
     video.encoder = SpawnFfmpeg({"-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
                                  "-video_size", size, "-framerate", std::to_string(kFps), "-i", "pipe:0", "-c:v",
                                  "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p",
@@ -172,15 +175,16 @@ void VideoAddFrame()
     int width = 0, height = 0;
     if (!HarnessReadFrame(video.rgb, width, height))
         width = height = 0;
-    // The picture keeps the demo's 640 x 480; anything else is cropped or padded with black.
-    if (width == kWidth && height == kHeight) {
+    // The picture keeps the video's size; anything else is cropped or padded with black.
+    const int videoWidth = video.width, videoHeight = video.height;
+    if (width == videoWidth && height == videoHeight) {
         video.failed = !WriteAll(video.pipe, video.rgb.data(), video.rgb.size());
     } else {
         std::fill(video.canvas.begin(), video.canvas.end(), 0);
-        const int rows = height < kHeight ? height : kHeight;
-        const int columns = width < kWidth ? width : kWidth;
+        const int rows = height < videoHeight ? height : videoHeight;
+        const int columns = width < videoWidth ? width : videoWidth;
         for (int y = 0; y < rows; ++y)
-            memcpy(&video.canvas[y * kWidth * 3], &video.rgb[static_cast<size_t>(y) * width * 3], columns * 3);
+            memcpy(&video.canvas[y * videoWidth * 3], &video.rgb[static_cast<size_t>(y) * width * 3], columns * 3);
         video.failed = !WriteAll(video.pipe, video.canvas.data(), video.canvas.size());
     }
     if (video.failed)
