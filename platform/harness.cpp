@@ -136,4 +136,6 @@ bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height)
     return true;
 }
 
+void HarnessFinishDrawing() { glFinish(); }
+
 void HarnessMixAudio(int16_t* out, int frames) { MixAudio(out, frames); }

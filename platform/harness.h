@@ -45,6 +45,10 @@ void HarnessPostMessage(UINT message, WPARAM wParam, LPARAM lParam);
 // at the harness's size comes back at that size, centred with black bars.
 bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height);
 
+// Waits until the GL has drawn everything asked of it (a software renderer draws only when flushed), so a
+// frame's time counts its drawing.
+void HarnessFinishDrawing();
+
 // Mix `frames` stereo sample frames (44100 Hz, 16-bit) of music and effect into out (2 * frames values).
 // Under the harness nothing plays on its own: the mixer advances only when pulled.
 void HarnessMixAudio(int16_t* out, int frames);

@@ -230,6 +230,8 @@ void FinishRender()
     if (!run.pending)
         return;
     run.pending = false;
+    if (run.options.bench)
+        HarnessFinishDrawing();
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - run.frameStarted).count();
     (run.startDemoFrame < 5000 ? run.words : run.startPlanet ? run.planet : run.nova).push_back(ms);
     if (!run.state)
