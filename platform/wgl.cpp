@@ -91,8 +91,8 @@ void WidenLines(HGLRC context)
     glLineWidth(width < range[0] ? range[0] : width > range[1] ? range[1] : width);
 }
 
-// Whether this context draws its picture at the size shown. Decided once per program unless the harness
-// asks: a software renderer keeps the 640 x 480 picture it can draw at 60 frames a second.
+// Whether a new context draws its picture at the size shown: as the harness or --resolution asks, else on
+// a hardware renderer only (a software one keeps the 640 x 480 it can draw at 60 frames a second).
 bool DrawsNatively()
 {
     if (const Harness* harness = CurrentHarness())
