@@ -6,10 +6,14 @@
 #include <GL/glext.h>
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 namespace {
 
 HGLRC current = nullptr;
+// Every context made and not yet deleted, as the window system keeps them: a failed deletion leaves one.
+std::vector<std::unique_ptr<HGLRC__>> contexts;
 Uint64 lastPresent = 0;
 
 PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
@@ -113,7 +117,8 @@ HGLRC WINAPI wglCreateContext(HDC dc)
     SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
     if (current)
         SDL_GL_MakeCurrent(current->window->sdl, current->context);
-    return new HGLRC__{context, dc->window, 0, 0, 0, 0, 0};
+    contexts.push_back(std::make_unique<HGLRC__>(HGLRC__{context, dc->window, 0, 0, 0, 0, 0}));
+    return contexts.back().get();
 }
 
 BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
@@ -153,7 +158,11 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
         current = nullptr;
     // The off-screen target's objects die with the context.
     SDL_GL_DeleteContext(context->context);
-    delete context;
+    for (auto it = contexts.begin(); it != contexts.end(); ++it)
+        if (it->get() == context) {
+            contexts.erase(it);
+            break;
+        }
     return TRUE;
 }
 
