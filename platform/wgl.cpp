@@ -9,10 +9,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
 
 HGLRC current = nullptr;
+// Every context made and not yet deleted, as the window system keeps them: a failed deletion leaves one.
+std::vector<std::unique_ptr<HGLRC__>> contexts;
 Uint64 lastPresent = 0;
 PictureResolution resolution = PictureResolution::Auto;
 bool resolutionReported = false;
@@ -193,7 +197,11 @@ HGLRC WINAPI wglCreateContext(HDC dc)
     SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
     if (current)
         SDL_GL_MakeCurrent(current->window->sdl, current->context);
-    return new HGLRC__{context, dc->window};
+    auto made = std::make_unique<HGLRC__>();
+    made->context = context;
+    made->window = dc->window;
+    contexts.push_back(std::move(made));
+    return contexts.back().get();
 }
 
 BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
@@ -235,7 +243,11 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
         current = nullptr;
     // The off-screen target's objects die with the context.
     SDL_GL_DeleteContext(context->context);
-    delete context;
+    for (auto it = contexts.begin(); it != contexts.end(); ++it)
+        if (it->get() == context) {
+            contexts.erase(it);
+            break;
+        }
     return TRUE;
 }
 

@@ -28,8 +28,21 @@ __attribute__((noinline)) void* operator new(std::size_t size)
         return p;
     throw std::bad_alloc();
 }
+__attribute__((noinline)) void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (counting)
+        ++allocations;
+    return std::malloc(size ? size : 1);
+}
+// The other forms go the same way, so that every new meets its own delete.
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
 __attribute__((noinline)) void operator delete(void* p) noexcept { std::free(p); }
 __attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
