@@ -15,6 +15,11 @@ struct Harness {
     std::vector<int> answers{IDYES};
     // Operations made to fail, by platform name ("SetPixelFormat"), or "NAME@N" for the N-th call only.
     std::vector<std::string> failures;
+    // The size the picture is shown at (the screen when full screen, the client area a window is resized to),
+    // drawn at that size as on a hardware renderer and read back with black bars; 0: the demo's 640 x 480
+    // drawn as on a software renderer.
+    int width = 0;
+    int height = 0;
     // PeekMessageA found the queue empty: the frame loop is about to draw. Keys posted here are returned
     // by the same PeekMessageA call.
     std::function<void()> onIdle;
@@ -39,7 +44,8 @@ bool HarnessInstalled();
 void HarnessPostKey(int virtualKey, bool down);
 void HarnessPostMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-// Read the current back buffer as RGB rows, top row first. False without a current context.
+// Read the current back buffer as RGB rows, top row first. False without a current context. A picture drawn
+// at the harness's size comes back at that size, centred with black bars.
 bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height);
 
 // For recording every frame: starts reading the current back buffer and returns (as HarnessReadFrame does)
@@ -47,6 +53,10 @@ bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height);
 // started, while its context is still current.
 bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height);
 bool HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height);
+
+// Waits until the GL has drawn everything asked of it (a software renderer draws only when flushed), so a
+// frame's time counts its drawing.
+void HarnessFinishDrawing();
 
 // Mix `frames` stereo sample frames (44100 Hz, 16-bit) of music and effect into out (2 * frames values).
 // Under the harness nothing plays on its own: the mixer advances only when pulled.

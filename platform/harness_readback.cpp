@@ -68,6 +68,9 @@ bool Collect(int index, std::vector<uint8_t>& rgb, int& width, int& height)
 bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
 {
     HGLRC context = CurrentContext();
+    // A picture drawn at the harness's size is framed in its window as HarnessReadFrame does: read at once.
+    if (context && context->native)
+        return HarnessReadFrame(rgb, width, height);
     if (!context || !Prepare(context))
         return false;
     const int index = readback.next;
@@ -77,8 +80,9 @@ bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
         h = context->pictureHeight;
     } else {
         SDL_GL_GetDrawableSize(context->window->sdl, &w, &h);
-        glReadBuffer(GL_BACK);
     }
+    if (!BindPictureForReading(context))
+        glReadBuffer(GL_BACK);
     readback.bind(GL_PIXEL_PACK_BUFFER, readback.buffers[index]);
     if (w != readback.width[index] || h != readback.height[index])
         readback.data(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(w) * h * 3, nullptr, GL_STREAM_READ);
@@ -87,6 +91,7 @@ bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     readback.bind(GL_PIXEL_PACK_BUFFER, 0);
+    BindDrawTarget(context);
     readback.pending[index] = true;
     readback.next = 1 - index;
     return Collect(1 - index, rgb, width, height);
@@ -94,7 +99,8 @@ bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
 
 bool HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height)
 {
-    if (!CurrentContext() || readback.context != CurrentContext())
+    // A native picture was read at once: nothing is left to collect.
+    if (!CurrentContext() || CurrentContext()->native || readback.context != CurrentContext())
         return false;
     return Collect(1 - readback.next, rgb, width, height);
 }

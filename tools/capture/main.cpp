@@ -49,6 +49,8 @@ struct Options {
     std::string audioPath;
     std::string videoPath;
     bool bench = false;
+    int width = 0;  // --size: the picture drawn at this size, 4:3 centred; 0 keeps the demo's 640 x 480
+    int height = 0;
 };
 
 struct Run {
@@ -87,7 +89,7 @@ void PrintUsage(FILE* out)
     fprintf(out,
             "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
             "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
-            "                       [--video FILE.mp4] [--help]\n"
+            "                       [--video FILE.mp4] [--size WxH] [--help]\n"
             "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B, none past --until - 1\n");
 }
 
@@ -193,6 +195,15 @@ Options Parse(int argc, char** argv)
             options.audioPath = value();
         } else if (arg == "--video") {
             options.videoPath = value();
+        } else if (arg == "--size") {
+            const std::string size = value();
+            const size_t x = size.find('x');
+            if (x == std::string::npos)
+                Usage("--size takes WIDTHxHEIGHT, for example 1920x1080");
+            options.width = static_cast<int>(Number(size.substr(0, x)));
+            options.height = static_cast<int>(Number(size.substr(x + 1)));
+            if (options.width < 4 || options.height < 3 || options.width > 8192 || options.height > 8192)
+                Usage("--size must lie between 4x3 and 8192x8192");
         } else if (arg == "--bench") {
             options.bench = true;
         } else if (arg == "--help") {
@@ -204,6 +215,8 @@ Options Parse(int argc, char** argv)
     }
     if (options.until < 1)
         Usage("--until must be at least 1");
+    if (!options.videoPath.empty() && (options.width % 2 || options.height % 2))
+        Usage("a video's --size must be even in both directions");
     // The call with index N starts at demoFrame N at most: later frames would never be drawn.
     for (const auto& [first, last] : options.frameRanges) {
         if (last > options.until - 1)
@@ -226,6 +239,8 @@ void FinishRender()
     if (!run.pending)
         return;
     run.pending = false;
+    if (run.options.bench)
+        HarnessFinishDrawing();
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - run.frameStarted).count();
     (run.startDemoFrame < 5000 ? run.words : run.startPlanet ? run.planet : run.nova).push_back(ms);
     if (!run.state)
@@ -387,12 +402,15 @@ int main(int argc, char** argv)
         WriteWavHeader(run.audio, 0);
     }
 
-    if (!run.options.videoPath.empty() && !VideoStart(run.options.videoPath, run.options.until - 1))
+    const int width = run.options.width ? run.options.width : 640, height = run.options.width ? run.options.height : 480;
+    if (!run.options.videoPath.empty() && !VideoStart(run.options.videoPath, run.options.until - 1, width, height))
         return 2;
 
     Harness harness;
     harness.answers = run.options.answers;
     harness.failures = run.options.failures;
+    harness.width = run.options.width;
+    harness.height = run.options.height;
     harness.onIdle = OnIdle;
     harness.onPresent = OnPresent;
     // The last call's picture is never presented: the loop ends before SwapBuffers.
@@ -423,6 +441,7 @@ int main(int argc, char** argv)
     if (!VideoFinish() || run.writeFailed)
         exitCode = exitCode ? exitCode : 3;
     if (run.options.bench) {
+        printf("size %d x %d\n", width, height);
         printf("startup to first presented frame: %.1f ms\n", 1000.0 * run.startupSeconds);
         PrintPhase("words", run.words, run.allocations[0]);
         PrintPhase("planet", run.planet, run.allocations[1]);

@@ -27,8 +27,6 @@ extern char** environ;
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
 constexpr int kFps = 60;
 constexpr int kSlots = 3;  // frames waiting for the pipe at most
 
@@ -43,8 +41,10 @@ struct Video {
     pid_t encoder = -1;
     int pipe = -1;
     FILE* sound = nullptr;
+    int width = 640;
+    int height = 480;
     std::vector<uint8_t> rgb;
-    std::vector<uint8_t> slots[kSlots];  // 640 x 480 frames on their way to the pipe
+    std::vector<uint8_t> slots[kSlots];  // frames of the video's size on their way to the pipe
     long queued = 0, written = 0;       // frames handed to the writer, frames it has written
     bool ending = false;
     std::mutex lock;
@@ -155,21 +155,23 @@ void WriteFrames()
     }
 }
 
-// Queues one read-back frame, cropped or padded with black to the demo's 640 x 480.
+// Queues one read-back frame, cropped or padded with black to the video's size.
 void QueueFrame(int width, int height)
 {
     std::unique_lock<std::mutex> hold(video.lock);
     video.changed.wait(hold, [] { return video.queued - video.written < kSlots; });
     std::vector<uint8_t>& slot = video.slots[video.queued % kSlots];
     hold.unlock();
-    if (width == kWidth && height == kHeight) {
+    const int videoWidth = video.width, videoHeight = video.height;
+    if (width == videoWidth && height == videoHeight) {
         std::memcpy(slot.data(), video.rgb.data(), slot.size());
     } else {
         std::fill(slot.begin(), slot.end(), 0);
-        const int rows = height < kHeight ? height : kHeight;
-        const int columns = width < kWidth ? width : kWidth;
+        const int rows = height < videoHeight ? height : videoHeight;
+        const int columns = width < videoWidth ? width : videoWidth;
         for (int y = 0; y < rows; ++y)
-            memcpy(&slot[y * kWidth * 3], &video.rgb[static_cast<size_t>(y) * width * 3], columns * 3);
+            memcpy(&slot[static_cast<size_t>(y) * videoWidth * 3], &video.rgb[static_cast<size_t>(y) * width * 3],
+                   static_cast<size_t>(columns) * 3);
     }
     hold.lock();
     ++video.queued;
@@ -188,8 +190,10 @@ void RemoveSideFiles()
 
 } // namespace
 
-bool VideoStart(const std::string& path, long totalFrames)
+bool VideoStart(const std::string& path, long totalFrames, int width, int height)
 {
+    video.width = width;
+    video.height = height;
     video.path = path;
     video.picturePath = path + ".picture.mkv";
     video.soundPath = path + ".sound.wav";
@@ -203,7 +207,7 @@ bool VideoStart(const std::string& path, long totalFrames)
 
     // A broken pipe must come back as an error from write, not end the capture.
     signal(SIGPIPE, SIG_IGN);
-    const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
     video.encoder = SpawnFfmpeg({"-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
                                  "-video_size", size, "-framerate", std::to_string(kFps), "-i", "pipe:0", "-c:v",
                                  "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p",
@@ -219,7 +223,7 @@ bool VideoStart(const std::string& path, long totalFrames)
         return false;
     }
     for (std::vector<uint8_t>& slot : video.slots)
-        slot.assign(kWidth * kHeight * 3, 0);
+        slot.assign(static_cast<size_t>(width) * height * 3, 0);
     video.writer = std::thread(WriteFrames);
     video.active = true;
     video.started = std::chrono::steady_clock::now();

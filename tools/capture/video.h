@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string>
 
-// Starts ffmpeg for FILE (an .mp4); totalFrames (the frames the run will present) only sizes the progress
-// line. False, with a message on standard error, when ffmpeg cannot be started or a side file not written.
-bool VideoStart(const std::string& path, long totalFrames);
+// Starts ffmpeg for FILE (an .mp4) of width x height pictures (even numbers); totalFrames (the frames the run
+// will present) only sizes the progress line. False, with a message on standard error, when ffmpeg cannot be
+// started or a side file not written.
+bool VideoStart(const std::string& path, long totalFrames, int width, int height);
 bool VideoActive();
 // ffmpeg stopped taking frames: the run should end.
 bool VideoFailed();
