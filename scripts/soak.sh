@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Lets the nova run on after the credits for an hour of frames (SOAK_FRAMES, default 216000) under
 # korvale-capture, prints peak memory and its growth from frame 10000 to the end, and checks every counter
-# of the run against the timeline's rules. Exit status: the capture's, else the check's.
+# of the run against the timeline's rules. Exit status: the capture's, else the check's. SOAK_STATE keeps the
+# run's state file at that path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${KORVALE_BUILD:-build}"
@@ -9,7 +10,8 @@ frames="${SOAK_FRAMES:-216000}"
 capture="$PWD/$build/korvale-capture"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-args=(--until "$frames" --state "$work/state.jsonl")
+state="${SOAK_STATE:-$work/state.jsonl}"
+args=(--until "$frames" --state "$state")
 # The small picture keeps the run quick where the tool offers it.
 if "$capture" --help | grep -q -- --size; then
   args+=(--size 160x120)
@@ -29,7 +31,7 @@ while kill -0 "$pid" 2> /dev/null; do
   [ -n "$rss" ] || break
   last_rss=$rss
   peak=$hwm
-  frame=$(tail -n 1 "$work/state.jsonl" 2> /dev/null | grep -o '"frame":[0-9]*' | cut -d: -f2 || true)
+  frame=$(tail -n 1 "$state" 2> /dev/null | grep -o '"frame":[0-9]*' | cut -d: -f2 || true)
   if [ -z "$rss_at_10000" ] && [ -n "$frame" ] && [ "$frame" -ge 10000 ]; then
     rss_at_10000=$rss
     echo "soak: frame $frame after $((SECONDS - started)) s, resident ${rss} KiB"
@@ -44,4 +46,4 @@ if [ "$code" -ne 0 ]; then
   cat "$work/out.txt"
   exit "$code"
 fi
-python3 scripts/check-soak-state.py "$work/state.jsonl" "$frames"
+python3 scripts/check-soak-state.py "$state" "$frames"
