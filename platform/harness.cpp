@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -62,6 +63,24 @@ void CountPlatformCall(const char* operation)
 {
     if (isInstalled)
         ++callCounts[operation];
+}
+
+bool HarnessCanFail(const std::string& operation)
+{
+    // Every name the stand-ins pass to PlatformCallFails.
+    static const char* const known[] = {
+        "ChangeDisplaySettingsA", "ChoosePixelFormat", "CreateWindowExA", "DestroyWindow", "FMUSIC_LoadSong",
+        "FSOUND_Init", "GetDC", "RegisterClassA", "ReleaseDC", "SetPixelFormat", "UnregisterClassA",
+        "wglCreateContext", "wglDeleteContext", "wglMakeCurrent"};
+    const size_t at = operation.find('@');
+    const std::string name = operation.substr(0, at);
+    if (at != std::string::npos) {
+        const std::string count = operation.substr(at + 1);
+        if (count.empty() || count.size() > 6 || count.find_first_not_of("0123456789") != std::string::npos ||
+            std::atoi(count.c_str()) < 1)
+            return false;
+    }
+    return std::find(std::begin(known), std::end(known), name) != std::end(known);
 }
 
 bool PlatformCallFails(const char* operation)

@@ -20,6 +20,8 @@ struct Harness {
     std::function<void()> onIdle;
     // SwapBuffers is about to present the back buffer (still readable with HarnessReadFrame).
     std::function<void()> onPresent;
+    // The current context is about to be let go: the last frame drawn, never presented, is still readable.
+    std::function<void()> onRelease;
     // Every message box, after it has been answered.
     std::function<void(const char* caption, const char* text, UINT type, int result)> onMessageBox;
     // Every PlaySoundA call with a file name.
@@ -40,6 +42,9 @@ bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height);
 // Mix `frames` stereo sample frames (44100 Hz, 16-bit) of music and effect into out (2 * frames values).
 // Under the harness nothing plays on its own: the mixer advances only when pulled.
 void HarnessMixAudio(int16_t* out, int frames);
+
+// Whether `operation` ("SetPixelFormat", or "NAME@N" with N >= 1) names one the harness can make fail.
+bool HarnessCanFail(const std::string& operation);
 
 // How often a platform operation has been called since the harness was installed.
 int HarnessCallCount(const char* operation);

@@ -37,6 +37,8 @@ void CountPlatformCall(const char* operation);
 const Harness* CurrentHarness();
 // The harness's reply to the next Yes/No box.
 int NextHarnessAnswer();
+// The answer given in advance to the next Yes/No box (platform/startup.cpp), 0 when none; taken once.
+int TakePresetAnswer();
 
 // SDL subsystems, started on first use.
 bool EnsureVideo();

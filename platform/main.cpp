@@ -1,7 +1,49 @@
-// The process entry: hands over to the demo's WinMain with the arguments the demo ignores.
+// The process entry: reads the command line, makes the data folder the working directory and hands over to
+// the demo's WinMain.
+#include "platform/startup.h"
 #include "platform/win32.h"
 
-int main()
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void PrintUsage(FILE* out)
 {
+    fprintf(out,
+            "usage: korvale [--fullscreen | --window] [--help] [--version]\n"
+            "A real-time demo: 3D words, a burning planet, a nova, over tracker music.\n"
+            "\n"
+            "  --fullscreen  start full screen without asking\n"
+            "  --window      start in a window without asking\n"
+            "  --help        print this and exit\n"
+            "  --version     print the version and exit\n"
+            "\n"
+            "Keys: Escape quits; F1 switches between full screen and a window; 0 stops the music, 1 and 2 play\n"
+            "song 1 or 2; once the nova has settled, holding space shows the planet again.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (!strcmp(argv[i], "--help")) {
+            PrintUsage(stdout);
+            return 0;
+        }
+        if (!strcmp(argv[i], "--version")) {
+            printf("korvale %s\n", KORVALE_VERSION);
+            return 0;
+        }
+        if (!strcmp(argv[i], "--fullscreen") || !strcmp(argv[i], "--window")) {
+            AnswerNextQuestion(argv[i][2] == 'f' ? IDYES : IDNO);
+            continue;
+        }
+        fprintf(stderr, "korvale: unknown option %s\n", argv[i]);
+        PrintUsage(stderr);
+        return 2;
+    }
+    EnterDataFolder("korvale");
     return WinMain(nullptr, nullptr, nullptr, 0);
 }

@@ -27,6 +27,7 @@ struct Effect {
 };
 
 SDL_AudioDeviceID device = 0;
+bool deviceFailed = false;  // tried once and failed: each retry would stall and print the back end's errors
 FMUSIC_MODULE* playing = nullptr;          // the module being played, null when stopped
 std::deque<Effect> effects;  // every sound played so far, decoded once; entries never move
 const std::vector<int16_t>* voice = nullptr;
@@ -62,8 +63,13 @@ bool OpenDevice()
 {
     if (device)
         return true;
-    if (CurrentHarness() || !EnsureAudio())
+    if (CurrentHarness() || deviceFailed)
         return false;
+    CountPlatformCall("SDL_OpenAudioDevice");
+    if (!EnsureAudio()) {
+        deviceFailed = true;
+        return false;
+    }
     SDL_AudioSpec want{}, have{};
     want.freq = kRate;
     want.format = AUDIO_S16SYS;
@@ -71,8 +77,10 @@ bool OpenDevice()
     want.samples = 1024;
     want.callback = AudioCallback;
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (!device)
+    if (!device) {
+        deviceFailed = true;
         return false;
+    }
     musicBuffer.resize(2 * have.samples);
     SDL_PauseAudioDevice(device, 0);
     return true;

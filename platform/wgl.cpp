@@ -118,6 +118,8 @@ HGLRC WINAPI wglCreateContext(HDC dc)
 
 BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
 {
+    if (const Harness* harness = CurrentHarness(); harness && harness->onRelease && !context && current)
+        harness->onRelease();
     if (PlatformCallFails("wglMakeCurrent"))
         return FALSE;
     if (!context) {

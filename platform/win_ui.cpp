@@ -192,6 +192,9 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
             harness->onMessageBox(caption, text, type, result);
         return result;
     }
+    if (yesNo)
+        if (int preset = TakePresetAnswer())
+            return preset;
     if (HasDisplay()) {
         SDL_MessageBoxButtonData yesNoButtons[] = {
             {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},

@@ -19,6 +19,21 @@ std::string WindowsFontsFolder()
     return std::string(folder) + "\\Fonts";
 }
 
+std::filesystem::path WindowsExecutablePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return std::filesystem::path(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 namespace {
 
 // korvale.exe is a windowed program, started by double-click without a console; started from a command

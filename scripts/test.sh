@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up and builds like the demo's own start, then runs the whole test suite headless: once as users
-# get it, once more built with AddressSanitizer and UBSan.
+# get it, with the Debian package built and checked, once more built with AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -12,6 +12,7 @@ jobs="${KORVALE_JOBS:-2}"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 
 (cd "$build" && ctest --output-on-failure -j "$jobs")
+KORVALE_BUILD="$build" ./scripts/check-package.sh
 
 if [ "${KORVALE_SANITIZE_RUN:-1}" = 1 ]; then
   asan="${build}-asan"

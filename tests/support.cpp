@@ -3,6 +3,7 @@
 
 #include "app/shell.h"
 #include "platform/harness.h"
+#include "platform/startup.h"
 #include "tools/capture/png_writer.h"
 
 #include <png.h>
@@ -13,6 +14,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
+
+// The tests find the demo's files as the programs do.
+const bool dataFolderFound = EnterDataFolder("korvale-tests");
 
 bool OpenTestWindow()
 {

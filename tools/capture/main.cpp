@@ -6,16 +6,20 @@
 #include "effects/spark_burst.h"
 #include "effects/word_sequence.h"
 #include "platform/harness.h"
+#include "platform/startup.h"
 #include "sequence/timeline.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/wav_writer.h"
 #include "tools/capture/video.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <limits>
 #include <set>
 #include <sstream>
 #include <string>
@@ -33,6 +37,7 @@ struct ScriptedKey {
 
 struct Options {
     bool allFrames = false;
+    std::vector<std::pair<long, long>> frameRanges;  // as given, checked against --until once all are read
     std::set<int> frames;
     std::string outDir = ".";
     long until = 8600;
@@ -50,6 +55,8 @@ struct Run {
     long renderCalls = 0;       // RenderFrame calls begun
     long keysInjectedFor = -1;  // the call whose scripted keys have been posted
     bool pending = false;       // a RenderFrame call whose state is not yet written
+    bool writeFailed = false;   // a file could not be written: the run is being ended
+    bool stopPosted = false;
     int startDemoFrame = 0;
     bool startPlanet = false;
     std::vector<std::string> sounds;
@@ -66,16 +73,28 @@ struct Run {
 
 Run run;
 
-[[noreturn]] void Usage(const char* problem)
+void PrintUsage(FILE* out)
 {
-    fprintf(stderr,
-            "korvale-capture: %s\n"
+    fprintf(out,
             "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
             "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
-            "                       [--video FILE.mp4]\n"
-            "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B\n",
-            problem);
+            "                       [--video FILE.mp4] [--help]\n"
+            "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B, none past --until - 1\n");
+}
+
+[[noreturn]] void Usage(const std::string& problem)
+{
+    fprintf(stderr, "korvale-capture: %s\n", problem.c_str());
+    PrintUsage(stderr);
     exit(2);
+}
+
+// Ends the run as Escape would, after a file could not be written.
+void WriteFailed(const std::string& path)
+{
+    if (!run.writeFailed)
+        fprintf(stderr, "korvale-capture: cannot write %s; ending the run\n", path.c_str());
+    run.writeFailed = true;
 }
 
 int KeyCode(const std::string& name)
@@ -84,7 +103,7 @@ int KeyCode(const std::string& name)
     if (name == "SPACE") return VK_SPACE;
     if (name == "F1") return VK_F1;
     if (name == "0" || name == "1" || name == "2") return name[0];
-    Usage(("unknown key " + name).c_str());
+    Usage("unknown key " + name);
 }
 
 std::vector<std::string> Split(const std::string& text, char separator)
@@ -98,12 +117,16 @@ std::vector<std::string> Split(const std::string& text, char separator)
     return parts;
 }
 
+// A count or index: 0 up to the largest int.
 long Number(const std::string& text)
 {
     char* end = nullptr;
+    errno = 0;
     long value = strtol(text.c_str(), &end, 10);
     if (text.empty() || *end)
-        Usage(("not a number: " + text).c_str());
+        Usage("not a number: " + text);
+    if (errno == ERANGE || value < 0 || value > std::numeric_limits<int>::max())
+        Usage("out of range: " + text);
     return value;
 }
 
@@ -114,7 +137,7 @@ Options Parse(int argc, char** argv)
         std::string arg = argv[i];
         auto value = [&]() -> std::string {
             if (i + 1 >= argc)
-                Usage(("missing value for " + arg).c_str());
+                Usage("missing value for " + arg);
             return argv[++i];
         };
         if (arg == "--frames") {
@@ -127,8 +150,9 @@ Options Parse(int argc, char** argv)
                 size_t dash = item.find('-', 1);
                 long first = Number(item.substr(0, dash));
                 long last = dash == std::string::npos ? first : Number(item.substr(dash + 1));
-                for (long f = first; f <= last; ++f)
-                    options.frames.insert(static_cast<int>(f));
+                if (last < first)
+                    Usage("reversed range " + item);
+                options.frameRanges.emplace_back(first, last);
             }
         } else if (arg == "--out") {
             options.outDir = value();
@@ -138,7 +162,7 @@ Options Parse(int argc, char** argv)
             for (const std::string& item : Split(value(), ',')) {
                 std::vector<std::string> fields = Split(item, ':');
                 if (fields.size() != 3 || (fields[2] != "down" && fields[2] != "up"))
-                    Usage(("bad key entry " + item).c_str());
+                    Usage("bad key entry " + item);
                 options.keys.push_back({static_cast<int>(Number(fields[0])), KeyCode(fields[1]), fields[2] == "down"});
             }
         } else if (arg == "--answer") {
@@ -152,6 +176,8 @@ Options Parse(int argc, char** argv)
                 Usage("--answer takes yes or no");
         } else if (arg == "--fail") {
             options.failures.push_back(value());
+            if (!HarnessCanFail(options.failures.back()))
+                Usage("--fail: the platform has no operation " + options.failures.back());
         } else if (arg == "--state") {
             options.statePath = value();
         } else if (arg == "--audio") {
@@ -160,12 +186,27 @@ Options Parse(int argc, char** argv)
             options.videoPath = value();
         } else if (arg == "--bench") {
             options.bench = true;
+        } else if (arg == "--help") {
+            PrintUsage(stdout);
+            exit(0);
         } else {
-            Usage(("unknown option " + arg).c_str());
+            Usage("unknown option " + arg);
         }
     }
     if (options.until < 1)
         Usage("--until must be at least 1");
+    // The call with index N starts at demoFrame N at most: later frames would never be drawn.
+    for (const auto& [first, last] : options.frameRanges) {
+        if (last > options.until - 1)
+            Usage("frame " + std::to_string(last) + " is past --until " + std::to_string(options.until));
+        for (long f = first; f <= last; ++f)
+            options.frames.insert(static_cast<int>(f));
+    }
+    // Paths stay relative to where the user started; the data folder becomes the working directory.
+    options.outDir = PathFromStart(options.outDir);
+    options.statePath = PathFromStart(options.statePath);
+    options.audioPath = PathFromStart(options.audioPath);
+    options.videoPath = PathFromStart(options.videoPath);
     return options;
 }
 
@@ -184,7 +225,7 @@ void FinishRender()
     for (const std::string& s : run.sounds)
         sounds += (sounds.empty() ? "\"" : ",\"") + s + "\"";
     run.sounds.clear();
-    fprintf(run.state,
+    const int written = fprintf(run.state,
             "{\"frame\":%ld,\"demoFrame\":%d,\"planetFrame\":%d,\"spinAngle\":%d,\"phaseAngle\":%.9g,"
             "\"planetYaw\":%.9g,\"sceneSwitch\":%d,\"switchCooldown\":%d,\"lastBangRays\":%d,\"flashFrame\":%d,"
             "\"wheelFrame\":%d,\"musicNoticeFrame\":%d,\"musicState\":%d,\"ringRadius\":%.9g,\"ringFade\":%d,"
@@ -193,11 +234,35 @@ void FinishRender()
             switchCooldown, lastBangRays, flashFrame, wheelFrame, musicNoticeFrame, musicState, ringRadius, ringFade,
             burstFrame, randState, static_cast<unsigned long long>(randDraws),
             run.startDemoFrame < 5000 ? "words" : run.startPlanet ? "planet" : "nova", sounds.c_str());
+    if (written < 0 || ferror(run.state))
+        WriteFailed(run.options.statePath);
+}
+
+// The picture of the call that just drew, when it is one of the listed frames.
+void WriteListedFrame()
+{
+    if (!run.pending || !(run.options.allFrames || run.options.frames.count(run.startDemoFrame)))
+        return;
+    int width = 0, height = 0;
+    if (!HarnessReadFrame(run.rgb, width, height))
+        return;
+    char name[64];
+    snprintf(name, sizeof name, "/frame-%05d.png", run.startDemoFrame);
+    if (!WritePngFile(run.options.outDir + name, run.rgb, width, height))
+        WriteFailed(run.options.outDir + name);
 }
 
 void OnIdle()
 {
     FinishRender();
+    if (VideoFailed())
+        run.writeFailed = true;
+    if (run.writeFailed) {
+        if (!run.stopPosted)
+            HarnessPostKey(VK_ESCAPE, true);
+        run.stopPosted = true;
+        return;
+    }
     const long call = run.renderCalls;
     if (run.keysInjectedFor != call) {
         run.keysInjectedFor = call;
@@ -228,16 +293,7 @@ void OnPresent()
 {
     if (run.startupSeconds < 0)
         run.startupSeconds = std::chrono::duration<double>(Clock::now() - run.started).count();
-    const bool rendered = run.pending;
-    if (rendered && (run.options.allFrames || run.options.frames.count(run.startDemoFrame))) {
-        int width = 0, height = 0;
-        if (HarnessReadFrame(run.rgb, width, height)) {
-            char name[64];
-            snprintf(name, sizeof name, "/frame-%05d.png", run.startDemoFrame);
-            if (!WritePngFile(run.options.outDir + name, run.rgb, width, height))
-                fprintf(stderr, "korvale-capture: cannot write %s%s\n", run.options.outDir.c_str(), name);
-        }
-    }
+    WriteListedFrame();
     FinishRender();
     VideoAddFrame();
     if (run.audio || VideoActive()) {
@@ -245,7 +301,9 @@ void OnPresent()
         VideoAddAudio(run.audioBuffer.data(), 735);
     }
     if (run.audio) {
-        fwrite(run.audioBuffer.data(), sizeof(int16_t), run.audioBuffer.size(), run.audio);
+        if (fwrite(run.audioBuffer.data(), sizeof(int16_t), run.audioBuffer.size(), run.audio) !=
+            run.audioBuffer.size())
+            WriteFailed(run.options.audioPath);
         run.audioFrames += 735;
     }
 }
@@ -269,6 +327,14 @@ void PrintPhase(const char* name, std::vector<double> ms)
 int main(int argc, char** argv)
 {
     run.options = Parse(argc, argv);
+    std::error_code error;
+    std::filesystem::create_directories(run.options.outDir, error);
+    if (error) {
+        fprintf(stderr, "korvale-capture: cannot create %s: %s\n", run.options.outDir.c_str(),
+                error.message().c_str());
+        return 2;
+    }
+    EnterDataFolder("korvale-capture");
     if (!run.options.statePath.empty() && !(run.state = fopen(run.options.statePath.c_str(), "w"))) {
         fprintf(stderr, "korvale-capture: cannot write %s\n", run.options.statePath.c_str());
         return 2;
@@ -289,6 +355,11 @@ int main(int argc, char** argv)
     harness.failures = run.options.failures;
     harness.onIdle = OnIdle;
     harness.onPresent = OnPresent;
+    // The last call's picture is never presented: the loop ends before SwapBuffers.
+    harness.onRelease = [] {
+        WriteListedFrame();
+        FinishRender();
+    };
     harness.onSound = [](const char* fileName) { run.sounds.push_back(fileName); };
     InstallHarness(harness);
 
@@ -297,15 +368,16 @@ int main(int argc, char** argv)
     FinishRender();
     RemoveHarness();
 
-    if (run.state)
-        fclose(run.state);
+    if (run.state && fclose(run.state) != 0)
+        WriteFailed(run.options.statePath);
     if (run.audio) {
         fseek(run.audio, 0, SEEK_SET);
         WriteWavHeader(run.audio, run.audioFrames);
-        fclose(run.audio);
+        if (ferror(run.audio) | fclose(run.audio))
+            WriteFailed(run.options.audioPath);
     }
-    if (!VideoFinish() && exitCode == 0)
-        exitCode = 3;
+    if (!VideoFinish() || run.writeFailed)
+        exitCode = exitCode ? exitCode : 3;
     if (run.options.bench) {
         printf("startup to first presented frame: %.3f s\n", run.startupSeconds);
         PrintPhase("words", run.words);

@@ -190,6 +190,8 @@ void VideoAddFrame()
         PrintProgress(false);
 }
 
+bool VideoFailed() { return video.failed; }
+
 void VideoAddAudio(const int16_t* samples, int frames)
 {
     if (!video.active)

@@ -9,6 +9,8 @@
 // line. False, with a message on standard error, when ffmpeg cannot be started or a side file not written.
 bool VideoStart(const std::string& path, long totalFrames);
 bool VideoActive();
+// ffmpeg stopped taking frames: the run should end.
+bool VideoFailed();
 // The back buffer about to be presented becomes the next video frame.
 void VideoAddFrame();
 // The audio mixed for that frame (stereo sample frames, 44100 Hz, 16-bit).

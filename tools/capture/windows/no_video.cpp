@@ -11,6 +11,8 @@ bool VideoStart(const std::string& path, long)
 
 bool VideoActive() { return false; }
 
+bool VideoFailed() { return false; }
+
 void VideoAddFrame() {}
 
 void VideoAddAudio(const int16_t*, int) {}

@@ -1,0 +1,175 @@
+// The command lines and start-up of korvale and korvale-capture, run as a user would: from other folders,
+// with data found beside, above or through $KORVALE_DATA, refusals, failed writes, and the sound device
+// tried only once.
+#include "tests/support.h"
+
+#include "platform/harness.h"
+#include "platform/music.h"
+#include "platform/startup.h"
+#include "platform/win32.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int exitCode;
+    std::string out, err;
+};
+
+// Runs a shell command from `folder`, keeping its standard output and error.
+Result RunIn(const std::string& folder, const std::string& command)
+{
+    const std::string dir = TempDir("run-output");
+    int status = std::system(("cd '" + folder + "' && " + command + " > '" + dir + "/out' 2> '" + dir + "/err'").c_str());
+    auto slurp = [](const std::string& path) {
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(dir + "/out"), slurp(dir + "/err")};
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// Frame 300 shows the opening word in the demo's own font: a run without its data draws another face.
+::testing::AssertionResult Frame300MatchesInTree(const std::string& path)
+{
+    std::vector<uint8_t> rgb;
+    int width = 0, height = 0;
+    if (!ReadPng(path, rgb, width, height))
+        return ::testing::AssertionFailure() << "no picture " << path;
+    return MatchesGolden("opening-300", rgb, width, height);
+}
+
+}  // namespace
+
+TEST(CommandLines, KorvaleHelpVersionAndUnknownOption)
+{
+    const Result help = RunIn("/", Quoted(KORVALE_PROGRAM) + " --help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--fullscreen"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("Escape quits"), std::string::npos) << help.out;
+    const Result version = RunIn("/", Quoted(KORVALE_PROGRAM) + " --version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("korvale 1.", 0), 0u) << version.out;
+    const Result wrong = RunIn("/", Quoted(KORVALE_PROGRAM) + " --window --no-such-option");
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_NE(wrong.err.find("unknown option --no-such-option"), std::string::npos) << wrong.err;
+    EXPECT_NE(wrong.err.find("usage: korvale"), std::string::npos) << wrong.err;
+    EXPECT_EQ(wrong.out, "");
+}
+
+TEST(CommandLines, StartQuestionAnsweredInAdvanceOnce)
+{
+    // No harness and no display: an unanswered question takes its default, Yes.
+    AnswerNextQuestion(IDNO);
+    EXPECT_EQ(MessageBoxA(nullptr, "Note", "OK box", MB_OK), IDOK);
+    EXPECT_EQ(MessageBoxA(nullptr, "Full screen?", "Question", MB_YESNO), IDNO);
+    EXPECT_EQ(MessageBoxA(nullptr, "Full screen?", "Question", MB_YESNO), IDYES);
+}
+
+TEST(CommandLines, CaptureRefusesBadCommandLinesAtOnce)
+{
+    const Result help = RunIn("/", Quoted(KORVALE_CAPTURE) + " --help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("usage: korvale-capture"), std::string::npos) << help.out;
+    const std::pair<const char*, const char*> refused[] = {
+        {"--frames 50 --until 20", "frame 50 is past --until 20"},
+        {"--until 20 --frames 10-20", "frame 20 is past --until 20"},
+        {"--frames 30-20", "reversed range 30-20"},
+        {"--until 99999999999999999999", "out of range"},
+        {"--frames 4294967296", "out of range"},
+        {"--fail NoSuchCall", "no operation NoSuchCall"},
+        {"--fail SetPixelFormat@0", "no operation SetPixelFormat@0"},
+        {"--no-such-option", "unknown option"},
+    };
+    for (const auto& [args, message] : refused) {
+        const Result r = RunIn("/", Quoted(KORVALE_CAPTURE) + " " + args);
+        EXPECT_EQ(r.exitCode, 2) << args;
+        EXPECT_NE(r.err.find(message), std::string::npos) << args << ": " << r.err;
+        EXPECT_EQ(r.err.find("Start FullScreen?"), std::string::npos) << args << " ran the demo";
+    }
+}
+
+TEST(CommandLines, CaptureFromAnotherFolderWritesTheLastCallsFrameWherePathsSay)
+{
+    const std::string start = TempDir("start");
+    const Result r = RunIn(start, Quoted(KORVALE_CAPTURE) + " --until 301 --frames 300 --out new/nested/frames"
+                                                          " --state state.jsonl");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadLines(start + "/state.jsonl").size(), 301u);
+    EXPECT_TRUE(Frame300MatchesInTree(start + "/new/nested/frames/frame-00300.png"));
+}
+
+TEST(CommandLines, DataFoundBesideAboveOrThroughTheVariable)
+{
+    // A copy of the tool in a prefix of its own, run from the root folder.
+    const std::string prefix = TempDir("prefix");
+    fs::create_directories(prefix + "/bin");
+    fs::copy_file(KORVALE_CAPTURE, prefix + "/bin/korvale-capture");
+    const std::string copy = Quoted(prefix + "/bin/korvale-capture");
+    const std::string tool = "env -u KORVALE_DATA " + copy;
+    const std::string frames = " --until 301 --frames 300 --out " + Quoted(prefix + "/out");
+
+    const Result none = RunIn("/", tool + frames);
+    EXPECT_EQ(none.exitCode, 0) << none.err;
+    EXPECT_NE(none.err.find("no data folder found (looked for data/ in " + prefix + "/bin, " + prefix +
+                            "/share/korvale, $KORVALE_DATA (not set))"),
+              std::string::npos)
+        << none.err;
+    EXPECT_NE(none.err.find("Error Loading Songs"), std::string::npos) << none.err;
+    EXPECT_FALSE(Frame300MatchesInTree(prefix + "/out/frame-00300.png"));
+
+    const std::string share = prefix + "/share/korvale";
+    fs::create_directories(share);
+    fs::create_directory_symlink(std::string(KORVALE_BINARY_DIR) + "/data", share + "/data");
+    fs::create_symlink(std::string(KORVALE_BINARY_DIR) + "/Korvale.ttf", share + "/Korvale.ttf");
+    const Result above = RunIn("/", tool + frames);
+    EXPECT_EQ(above.exitCode, 0) << above.err;
+    EXPECT_EQ(above.err.find("no data folder"), std::string::npos) << above.err;
+    EXPECT_TRUE(Frame300MatchesInTree(prefix + "/out/frame-00300.png"));
+
+    fs::remove_all(prefix + "/share");
+    fs::remove_all(prefix + "/out");
+    const Result variable = RunIn("/", "env KORVALE_DATA=" + Quoted(KORVALE_BINARY_DIR) + " " + copy + frames);
+    EXPECT_EQ(variable.exitCode, 0) << variable.err;
+    EXPECT_TRUE(Frame300MatchesInTree(prefix + "/out/frame-00300.png"));
+}
+
+TEST(CommandLines, CaptureEndsTheRunWhenAWriteFails)
+{
+    const std::string dir = TempDir("writes");
+    const std::string tool = Quoted(KORVALE_CAPTURE) + " --until 3000";
+    for (const char* args : {" --state /dev/full", " --audio /dev/full"}) {
+        const Result r = RunIn(dir, tool + args);
+        EXPECT_EQ(r.exitCode, 3) << args;
+        EXPECT_NE(r.err.find("cannot write /dev/full; ending the run"), std::string::npos) << r.err;
+    }
+    // A folder where the frame's file should go: the run stops at once.
+    fs::create_directories(dir + "/blocked/frame-00005.png");
+    const Result png = RunIn(dir, tool + " --frames 5,10 --out blocked --state state.jsonl");
+    EXPECT_EQ(png.exitCode, 3);
+    EXPECT_NE(png.err.find("cannot write " + dir + "/blocked/frame-00005.png"), std::string::npos) << png.err;
+    EXPECT_LT(ReadLines(dir + "/state.jsonl").size(), 10u);
+    EXPECT_FALSE(fs::exists(dir + "/blocked/frame-00010.png"));
+    // --out under a plain file cannot be made.
+    std::ofstream(dir + "/plain") << "x";
+    const Result out = RunIn(dir, tool + " --out plain/frames");
+    EXPECT_EQ(out.exitCode, 2);
+    EXPECT_NE(out.err.find("cannot create " + dir + "/plain/frames"), std::string::npos) << out.err;
+}
+
+TEST(CommandLines, SoundDeviceTriedOnceWhenThereIsNone)
+{
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_FALSE(FSOUND_Init(44100, 32, 0));
+    for (int i = 0; i < 3; ++i)
+        PlaySoundA("data/bangshrt1.wav", nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    EXPECT_EQ(HarnessCallCount("SDL_OpenAudioDevice"), 1);
+    FSOUND_Close();
+}
