@@ -30,3 +30,6 @@ fi
 
 # The fuzz targets, briefly, where clang is installed.
 "$root/scripts/fuzz.sh"
+
+# The Windows build under Wine, where its libraries are cached; it says plainly when it cannot run.
+"$root/scripts/test-windows.sh"
