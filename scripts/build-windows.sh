@@ -64,25 +64,23 @@ build_library() {
   case "$name" in
     zlib)
       # Debian's zlib source lacks the Windows resource file its DLL needs: the static library serves.
-      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}"
-      cmake --build "$dir/_build" --target zlibstatic -j "$jobs"
-      mkdir -p "$prefix.tmp/include" "$prefix.tmp/lib"
-      cp "$dir/zlib.h" "$dir/_build/zconf.h" "$prefix.tmp/include/"
-      cp "$dir/_build/libzlibstatic.a" "$prefix.tmp/lib/libz.a"
+      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" &&
+        cmake --build "$dir/_build" --target zlibstatic -j "$jobs" &&
+        mkdir -p "$prefix.tmp/include" "$prefix.tmp/lib" &&
+        cp "$dir/zlib.h" "$dir/_build/zconf.h" "$prefix.tmp/include/" &&
+        cp "$dir/_build/libzlibstatic.a" "$prefix.tmp/lib/libz.a"
       return ;;
     libpng1.6)
-      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DPNG_STATIC=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
-        -DZLIB_ROOT="$prefix.tmp" ;;
+      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DPNG_STATIC=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF ;;
     freetype)
       cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
         -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON ;;
     libjpeg-turbo)
       cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DENABLE_STATIC=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=ON ;;
     libsdl2)
-      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF \
-        -DSDL2_DISABLE_SDL2MAIN=OFF ;;
+      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF ;;
     libopenmpt)
-      (cd "$dir" && PKG_CONFIG_LIBDIR="$prefix.tmp/lib/pkgconfig" ./configure --host=x86_64-w64-mingw32 --prefix="$prefix.tmp" \
+      (cd "$dir" && ./configure --host=x86_64-w64-mingw32 --prefix="$prefix.tmp" \
         CC=x86_64-w64-mingw32-gcc-posix CXX=x86_64-w64-mingw32-g++-posix \
         --enable-shared --disable-static --disable-openmpt123 --disable-examples --disable-tests \
         --disable-doxygen-doc --without-zlib --without-mpg123 --without-ogg --without-vorbis --without-vorbisfile \
@@ -90,8 +88,7 @@ build_library() {
         make -j "$jobs" && make install)
       return ;;
   esac
-  cmake --build "$dir/_build" -j "$jobs"
-  cmake --install "$dir/_build"
+  [ $? -eq 0 ] && cmake --build "$dir/_build" -j "$jobs" && cmake --install "$dir/_build"
 }
 
 if [ ! -f "$prefix/.complete" ] && [ "${KORVALE_WINDOWS_CACHED_ONLY:-0}" = 1 ]; then
@@ -103,8 +100,10 @@ if [ ! -f "$prefix/.complete" ]; then
   echo "build-windows: building the libraries (${versions% }) into $prefix"
   $sudo mkdir -p "$cache"
   [ -w "$cache" ] || $sudo chown "$(id -u):$(id -g)" "$cache"
-  rm -rf "$prefix.tmp" "$cache/src-$key"
+  rm -rf "$prefix.tmp" "$cache"/src-*
   mkdir -p "$prefix.tmp" "$cache/src-$key"
+  # The toolchain file and pkg-config look for the libraries built so far there.
+  export KORVALE_WINDOWS_PREFIX="$prefix.tmp"
   for s in "${sources[@]}"; do
     echo "build-windows: $s"
     mkdir -p "$cache/src-$key/$s"
