@@ -448,6 +448,18 @@ BOOL WINAPI wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD listBase
 
 int GdiAddedFontFileCount() { return static_cast<int>(addedFiles.size()); }
 
+std::string GdiFontFileFamily(const char* fileName)
+{
+    std::string family;
+    FT_Face face = nullptr;
+    if (!fileName || !Library() || FT_New_Face(Library(), ResolvePath(fileName).c_str(), 0, &face) != 0)
+        return family;
+    if (face->family_name)
+        family = face->family_name;
+    FT_Done_Face(face);
+    return family;
+}
+
 int GdiFontObjectCount() { return static_cast<int>(fontObjects.size()); }
 
 int GdiSelectionCount() { return static_cast<int>(selections.size()); }

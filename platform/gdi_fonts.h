@@ -8,6 +8,8 @@
 
 // Font files added with AddFontResourceA and not yet removed (one entry per successful add).
 int GdiAddedFontFileCount();
+// The family name of a font file's first face; empty when FreeType cannot read it.
+std::string GdiFontFileFamily(const char* fileName);
 // Font objects made by CreateFontIndirectA; identical descriptions share one object.
 int GdiFontObjectCount();
 // Device contexts holding a font selection.

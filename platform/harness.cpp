@@ -58,12 +58,8 @@ int HarnessCallCount(const char* operation)
     return it == callCounts.end() ? 0 : it->second;
 }
 
-// Counted only under the harness: the program's own calls cost no look-up.
-void CountPlatformCall(const char* operation)
-{
-    if (isInstalled)
-        ++callCounts[operation];
-}
+// Calls counted for inspection only (never in a frame's path); forced failures count only under the harness.
+void CountPlatformCall(const char* operation) { ++callCounts[operation]; }
 
 bool HarnessCanFail(const std::string& operation)
 {
@@ -114,22 +110,34 @@ bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height)
     if (!CurrentContext())
         return false;
     HGLRC context = CurrentContext();
+    int pictureWidth = 0, pictureHeight = 0;
     if (context->framebuffer) {
-        width = context->pictureWidth;
-        height = context->pictureHeight;
+        pictureWidth = context->pictureWidth;
+        pictureHeight = context->pictureHeight;
     } else {
-        SDL_GL_GetDrawableSize(context->window->sdl, &width, &height);
+        SDL_GL_GetDrawableSize(context->window->sdl, &pictureWidth, &pictureHeight);
     }
-    rgb.resize(static_cast<size_t>(width) * height * 3);
-    std::vector<uint8_t> rows(rgb.size());
+    // A native picture is shown centred in the harness's screen or window, black around it.
+    width = pictureWidth;
+    height = pictureHeight;
+    if (context->native)
+        SDL_GL_GetDrawableSize(context->window->sdl, &width, &height);
+    const int left = std::max(0, (width - pictureWidth) / 2), top = std::max(0, (height - pictureHeight) / 2);
+    const int columns = std::min(width, pictureWidth), lines = std::min(height, pictureHeight);
+    rgb.assign(static_cast<size_t>(width) * height * 3, 0);
+    std::vector<uint8_t> rows(static_cast<size_t>(pictureWidth) * pictureHeight * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (!context->framebuffer)
+    if (!BindPictureForReading(context))
         glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
-    size_t stride = static_cast<size_t>(width) * 3;
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&rgb[y * stride], &rows[(height - 1 - y) * stride], stride);
+    glReadPixels(0, 0, pictureWidth, pictureHeight, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    BindDrawTarget(context);
+    const size_t stride = static_cast<size_t>(width) * 3, pictureStride = static_cast<size_t>(pictureWidth) * 3;
+    for (int y = 0; y < lines; ++y)
+        std::memcpy(&rgb[(top + y) * stride + left * 3], &rows[(pictureHeight - 1 - y) * pictureStride],
+                    static_cast<size_t>(columns) * 3);
     return true;
 }
+
+void HarnessFinishDrawing() { glFinish(); }
 
 void HarnessMixAudio(int16_t* out, int frames) { MixAudio(out, frames); }

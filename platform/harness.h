@@ -15,6 +15,11 @@ struct Harness {
     std::vector<int> answers{IDYES};
     // Operations made to fail, by platform name ("SetPixelFormat"), or "NAME@N" for the N-th call only.
     std::vector<std::string> failures;
+    // The size the picture is shown at (the screen when full screen, the client area a window is resized to),
+    // drawn at that size as on a hardware renderer and read back with black bars; 0: the demo's 640 x 480
+    // drawn as on a software renderer.
+    int width = 0;
+    int height = 0;
     // PeekMessageA found the queue empty: the frame loop is about to draw. Keys posted here are returned
     // by the same PeekMessageA call.
     std::function<void()> onIdle;
@@ -26,6 +31,9 @@ struct Harness {
     std::function<void(const char* caption, const char* text, UINT type, int result)> onMessageBox;
     // Every PlaySoundA call with a file name.
     std::function<void(const char* fileName)> onSound;
+    // Sound plays through a real SDL audio device (SDL_AUDIODRIVER picks it, "dummy" by default) instead of
+    // being pulled with HarnessMixAudio.
+    bool audioDevice = false;
 };
 
 void InstallHarness(const Harness& harness);
@@ -36,12 +44,28 @@ bool HarnessInstalled();
 void HarnessPostKey(int virtualKey, bool down);
 void HarnessPostMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-// Read the current back buffer as RGB rows, top row first. False without a current context.
+// Read the current back buffer as RGB rows, top row first. False without a current context. A picture drawn
+// at the harness's size comes back at that size, centred with black bars.
 bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height);
+
+// For recording every frame: starts reading the current back buffer and returns (as HarnessReadFrame does)
+// the frame started by the call before, false when there is none. HarnessReadLastFrame returns the last one
+// started, while its context is still current.
+bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height);
+bool HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height);
+
+// Waits until the GL has drawn everything asked of it (a software renderer draws only when flushed), so a
+// frame's time counts its drawing.
+void HarnessFinishDrawing();
 
 // Mix `frames` stereo sample frames (44100 Hz, 16-bit) of music and effect into out (2 * frames values).
 // Under the harness nothing plays on its own: the mixer advances only when pulled.
 void HarnessMixAudio(int16_t* out, int frames);
+
+// Whether the sound services hold an open audio device now.
+bool HarnessAudioDeviceOpen();
+// Sample frames the open device's audio thread has mixed so far (0 without a device).
+long HarnessAudioDeviceFrames();
 
 // Whether `operation` ("SetPixelFormat", or "NAME@N" with N >= 1) names one the harness can make fail.
 bool HarnessCanFail(const std::string& operation);

@@ -24,11 +24,15 @@ struct HWND__ {
 struct HGLRC__ {
     SDL_GLContext context;
     HWND__* window;
-    unsigned framebuffer;  // off-screen target while full screen, 0 otherwise
-    unsigned colourBuffer;
-    unsigned depthBuffer;
-    int pictureWidth;  // the off-screen target's size
-    int pictureHeight;
+    bool native = false;  // the picture is drawn at the size it is shown, in every window
+    unsigned framebuffer = 0;  // off-screen target the demo draws into; 0: the window's own buffer
+    unsigned colourBuffer = 0;
+    unsigned depthBuffer = 0;
+    int samples = 0;  // of the off-screen target; when above 0 it is resolved into the buffer below
+    unsigned resolveFramebuffer = 0;
+    unsigned resolveBuffer = 0;
+    int pictureWidth = 0;  // the off-screen target's size
+    int pictureHeight = 0;
 };
 
 // Counts the call and tells whether the harness wants this operation to fail now.
@@ -55,6 +59,16 @@ void FullscreenPictureSize(int* width, int* height);
 // Full-screen target of the current context (platform/wgl.cpp).
 void BindDrawTarget(HGLRC context);
 HGLRC CurrentContext();
+// The size of the picture the window's current context draws at the size shown; false when it draws at the
+// size the demo asked for.
+bool NativePictureSize(HWND window, int* width, int* height);
+// The window's drawable changed size: a native picture follows it. False when nothing follows.
+bool ResizeNativePicture(HWND window, int* width, int* height);
+// Binds the finished picture (multisampling resolved) as the read framebuffer; false without an off-screen
+// target. BindDrawTarget returns to drawing.
+bool BindPictureForReading(HGLRC context);
+// The largest 4:3 rectangle centred in width x height.
+void Fit4By3(int width, int height, int* left, int* bottom, int* fitWidth, int* fitHeight);
 
 // The audio mixer (platform/sound.cpp).
 void MixAudio(int16_t* out, int frames);

@@ -11,11 +11,14 @@ namespace {
 void PrintUsage(FILE* out)
 {
     fprintf(out,
-            "usage: korvale [--fullscreen | --window] [--help] [--version]\n"
+            "usage: korvale [--fullscreen | --window] [--resolution native|classic] [--help] [--version]\n"
             "A real-time demo: 3D words, a burning planet, a nova, over tracker music.\n"
             "\n"
             "  --fullscreen  start full screen without asking\n"
             "  --window      start in a window without asking\n"
+            "  --resolution native|classic\n"
+            "                draw at the size shown, multisampled (native), or at 640 x 480 stretched\n"
+            "                (classic); by default native on a hardware renderer, classic on a software one\n"
             "  --help        print this and exit\n"
             "  --version     print the version and exit\n"
             "\n"
@@ -39,6 +42,16 @@ int main(int argc, char** argv)
         if (!strcmp(argv[i], "--fullscreen") || !strcmp(argv[i], "--window")) {
             AnswerNextQuestion(argv[i][2] == 'f' ? IDYES : IDNO);
             continue;
+        }
+        if (!strcmp(argv[i], "--resolution") && i + 1 < argc &&
+            (!strcmp(argv[i + 1], "native") || !strcmp(argv[i + 1], "classic"))) {
+            ChoosePictureResolution(argv[++i][0] == 'n' ? PictureResolution::Native : PictureResolution::Classic);
+            continue;
+        }
+        if (!strcmp(argv[i], "--resolution")) {
+            fprintf(stderr, "korvale: --resolution takes native or classic\n");
+            PrintUsage(stderr);
+            return 2;
         }
         fprintf(stderr, "korvale: unknown option %s\n", argv[i]);
         PrintUsage(stderr);

@@ -3,11 +3,13 @@
 // device and the mixer advances only when pulled.
 #include "platform/internal.h"
 #include "platform/music.h"
+#include "platform/wav.h"
 
 #include <libopenmpt/libopenmpt.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -32,7 +34,9 @@ FMUSIC_MODULE* playing = nullptr;          // the module being played, null when
 std::deque<Effect> effects;  // every sound played so far, decoded once; entries never move
 const std::vector<int16_t>* voice = nullptr;
 size_t voicePosition = 0;
-std::vector<float> musicBuffer;
+// The audio thread's scratch space: a fixed size, so mixing never allocates.
+constexpr int kChunkFrames = 1024;
+float musicBuffer[2 * kChunkFrames];
 
 // Holds the audio thread off the mixer's state for one scope; without a device there is no thread.
 class AudioLock {
@@ -54,16 +58,28 @@ private:
     SDL_AudioDeviceID locked;
 };
 
+long deviceFrames = 0;  // mixed by the audio thread since the device opened; read under the lock
+
 void AudioCallback(void*, Uint8* stream, int length)
 {
     MixAudio(reinterpret_cast<int16_t*>(stream), length / 4);
+    deviceFrames += length / 4;
+}
+
+void CloseDevice()
+{
+    if (device) {
+        SDL_CloseAudioDevice(device);  // waits for the audio thread to leave its callback
+        device = 0;
+    }
 }
 
 bool OpenDevice()
 {
     if (device)
         return true;
-    if (CurrentHarness() || deviceFailed)
+    const Harness* harness = CurrentHarness();
+    if ((harness && !harness->audioDevice) || deviceFailed)
         return false;
     CountPlatformCall("SDL_OpenAudioDevice");
     if (!EnsureAudio()) {
@@ -76,39 +92,17 @@ bool OpenDevice()
     want.channels = 2;
     want.samples = 1024;
     want.callback = AudioCallback;
+    deviceFrames = 0;
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!device) {
         deviceFailed = true;
         return false;
     }
-    musicBuffer.resize(2 * have.samples);
+    // The device goes before this file's statics do, however the process ends (return from main, exit()).
+    static const bool guarded = std::atexit(CloseDevice) == 0;
+    (void)guarded;
     SDL_PauseAudioDevice(device, 0);
     return true;
-}
-
-// Reads a WAV file and converts it to the mixer's format.
-std::vector<int16_t> DecodeWav(const char* fileName)
-{
-    std::vector<int16_t> samples;
-    SDL_AudioSpec wav;
-    Uint8* buffer = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV(fileName, &wav, &buffer, &length))
-        return samples;
-    SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, 2, kRate) >= 0) {
-        std::vector<Uint8> work(static_cast<size_t>(length) * std::max(cvt.len_mult, 1));
-        std::memcpy(work.data(), buffer, length);
-        cvt.buf = work.data();
-        cvt.len = static_cast<int>(length);
-        if (!cvt.needed || SDL_ConvertAudio(&cvt) == 0) {
-            size_t bytes = cvt.needed ? static_cast<size_t>(cvt.len_cvt) : length;
-            samples.resize(bytes / 2);
-            std::memcpy(samples.data(), work.data(), samples.size() * 2);
-        }
-    }
-    SDL_FreeWAV(buffer);
-    return samples;
 }
 
 }  // namespace
@@ -123,12 +117,14 @@ bool EnsureAudio()
 void MixAudio(int16_t* out, int frames)
 {
     std::fill(out, out + 2 * frames, int16_t{0});
-    if (playing) {
-        if (musicBuffer.size() < static_cast<size_t>(2 * frames))
-            musicBuffer.resize(2 * frames);
-        size_t done = openmpt_module_read_interleaved_float_stereo(playing->module, kRate, frames, musicBuffer.data());
+    for (int at = 0; playing && at < frames;) {
+        const int chunk = std::min(frames - at, kChunkFrames);
+        const size_t done = openmpt_module_read_interleaved_float_stereo(playing->module, kRate, chunk, musicBuffer);
         for (size_t i = 0; i < 2 * done; ++i)
-            out[i] = static_cast<int16_t>(std::clamp(musicBuffer[i] * 32767.0f, -32768.0f, 32767.0f));
+            out[2 * at + i] = static_cast<int16_t>(std::clamp(musicBuffer[i] * 32767.0f, -32768.0f, 32767.0f));
+        if (done < static_cast<size_t>(chunk))
+            break;
+        at += chunk;
     }
     if (voice) {
         size_t count = std::min(voice->size() - voicePosition, static_cast<size_t>(2 * frames));
@@ -140,21 +136,26 @@ void MixAudio(int16_t* out, int frames)
     }
 }
 
+bool HarnessAudioDeviceOpen() { return device != 0; }
+
+long HarnessAudioDeviceFrames()
+{
+    AudioLock lock;
+    return device ? deviceFrames : 0;
+}
+
 signed char FSOUND_Init(int mixRate, int, unsigned int)
 {
     if (PlatformCallFails("FSOUND_Init") || mixRate != kRate)
         return 0;
-    if (CurrentHarness())
+    if (const Harness* harness = CurrentHarness(); harness && !harness->audioDevice)
         return 1;  // pulled by the harness instead of a device
     return OpenDevice() ? 1 : 0;
 }
 
 void FSOUND_Close()
 {
-    if (device) {
-        SDL_CloseAudioDevice(device);
-        device = 0;
-    }
+    CloseDevice();
     playing = nullptr;
     voice = nullptr;
 }
@@ -231,7 +232,7 @@ BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
         if (e.name == sound)
             effect = &e;
     if (!effect) {
-        effects.push_back(Effect{sound, DecodeWav(sound)});
+        effects.push_back(Effect{sound, DecodeWav(sound, kRate)});
         effect = &effects.back();
     }
     OpenDevice();

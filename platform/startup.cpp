@@ -17,20 +17,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path startFolder;  // the working directory before EnterDataFolder changed it
 int presetAnswer = 0;
+
+// The working directory before EnterDataFolder changed it. Made on first use: the tests enter the data
+// folder from a static initializer, which may run before this file's own.
+fs::path& StartFolderRecord()
+{
+    static fs::path folder;
+    return folder;
+}
 
 fs::path StartFolder()
 {
     std::error_code error;
-    return startFolder.empty() ? fs::current_path(error) : startFolder;
+    return StartFolderRecord().empty() ? fs::current_path(error) : StartFolderRecord();
 }
 
 }  // namespace
 
 bool EnterDataFolder(const char* program)
 {
-    startFolder = StartFolder();
+    StartFolderRecord() = StartFolder();
     std::error_code error;
 #ifdef _WIN32
     const fs::path executable = WindowsExecutablePath();

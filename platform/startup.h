@@ -1,5 +1,6 @@
 // What the process sets up before the demo starts: the data folder as working directory, command-line paths
-// kept relative to where the user started, and an answer to the start question given in advance.
+// kept relative to where the user started, an answer to the start question given in advance, and the picture's
+// resolution.
 #pragma once
 
 #include <string>
@@ -15,3 +16,8 @@ std::string PathFromStart(const std::string& path);
 
 // The next Yes/No message box is not shown but answered with `answer` (IDYES or IDNO), once.
 void AnswerNextQuestion(int answer);
+
+// How large the picture is drawn: at the size it is shown (native), at the demo's 640 x 480 stretched
+// (classic), or native on a hardware renderer and classic on a software one (auto).
+enum class PictureResolution { Auto, Native, Classic };
+void ChoosePictureResolution(PictureResolution choice);

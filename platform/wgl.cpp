@@ -1,16 +1,25 @@
 // WGL stand-ins over SDL2's GL contexts: pixel format, context creation and activation, and presenting,
-// with the full-screen picture drawn off screen at the display mode asked for and shown letterboxed at 4:3.
+// with the picture drawn off screen (at the size shown, or at the display mode asked for) and shown at 4:3.
 #include "platform/internal.h"
+
+#include "platform/startup.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
 
 HGLRC current = nullptr;
+// Every context made and not yet deleted, as the window system keeps them: a failed deletion leaves one.
+std::vector<std::unique_ptr<HGLRC__>> contexts;
 Uint64 lastPresent = 0;
+PictureResolution resolution = PictureResolution::Auto;
+bool resolutionReported = false;
 
 PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
 PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
@@ -19,29 +28,33 @@ PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
 PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
 PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
 PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
+PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC renderbufferStorageMultisample;
 PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
 PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
 PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
 
+template <typename Call>
+void Load(Call& call, const char* name)
+{
+    call = reinterpret_cast<Call>(SDL_GL_GetProcAddress(name));
+}
+
 bool LoadFramebufferCalls()
 {
-    genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(SDL_GL_GetProcAddress("glGenFramebuffers"));
-    deleteFramebuffers = reinterpret_cast<PFNGLDELETEFRAMEBUFFERSPROC>(SDL_GL_GetProcAddress("glDeleteFramebuffers"));
-    bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
-    genRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSPROC>(SDL_GL_GetProcAddress("glGenRenderbuffers"));
-    deleteRenderbuffers =
-        reinterpret_cast<PFNGLDELETERENDERBUFFERSPROC>(SDL_GL_GetProcAddress("glDeleteRenderbuffers"));
-    bindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFERPROC>(SDL_GL_GetProcAddress("glBindRenderbuffer"));
-    renderbufferStorage =
-        reinterpret_cast<PFNGLRENDERBUFFERSTORAGEPROC>(SDL_GL_GetProcAddress("glRenderbufferStorage"));
-    framebufferRenderbuffer =
-        reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFERPROC>(SDL_GL_GetProcAddress("glFramebufferRenderbuffer"));
-    blitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBlitFramebuffer"));
-    checkFramebufferStatus =
-        reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(SDL_GL_GetProcAddress("glCheckFramebufferStatus"));
+    Load(genFramebuffers, "glGenFramebuffers");
+    Load(deleteFramebuffers, "glDeleteFramebuffers");
+    Load(bindFramebuffer, "glBindFramebuffer");
+    Load(genRenderbuffers, "glGenRenderbuffers");
+    Load(deleteRenderbuffers, "glDeleteRenderbuffers");
+    Load(bindRenderbuffer, "glBindRenderbuffer");
+    Load(renderbufferStorage, "glRenderbufferStorage");
+    Load(renderbufferStorageMultisample, "glRenderbufferStorageMultisample");
+    Load(framebufferRenderbuffer, "glFramebufferRenderbuffer");
+    Load(blitFramebuffer, "glBlitFramebuffer");
+    Load(checkFramebufferStatus, "glCheckFramebufferStatus");
     return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers && deleteRenderbuffers &&
-           bindRenderbuffer && renderbufferStorage && framebufferRenderbuffer && blitFramebuffer &&
-           checkFramebufferStatus;
+           bindRenderbuffer && renderbufferStorage && renderbufferStorageMultisample && framebufferRenderbuffer &&
+           blitFramebuffer && checkFramebufferStatus;
 }
 
 void DeleteDrawTarget(HGLRC context)
@@ -50,40 +63,111 @@ void DeleteDrawTarget(HGLRC context)
     deleteFramebuffers(1, &context->framebuffer);
     deleteRenderbuffers(1, &context->colourBuffer);
     deleteRenderbuffers(1, &context->depthBuffer);
+    if (context->resolveFramebuffer) {
+        deleteFramebuffers(1, &context->resolveFramebuffer);
+        deleteRenderbuffers(1, &context->resolveBuffer);
+    }
     context->framebuffer = context->colourBuffer = context->depthBuffer = 0;
+    context->resolveFramebuffer = context->resolveBuffer = 0;
 }
 
-// The picture a full-screen window draws into, at the display mode asked for; made once per context, on its
-// first activation. False when the GL cannot make it complete.
+// Storage for the target's buffers at the context's picture size (binding makes a new name an object).
+void SizeDrawTarget(HGLRC context)
+{
+    const int width = context->pictureWidth, height = context->pictureHeight;
+    bindRenderbuffer(GL_RENDERBUFFER, context->colourBuffer);
+    renderbufferStorageMultisample(GL_RENDERBUFFER, context->samples, GL_RGBA8, width, height);
+    bindRenderbuffer(GL_RENDERBUFFER, context->depthBuffer);
+    renderbufferStorageMultisample(GL_RENDERBUFFER, context->samples, GL_DEPTH_COMPONENT16, width, height);
+    if (context->resolveBuffer) {
+        bindRenderbuffer(GL_RENDERBUFFER, context->resolveBuffer);
+        renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    }
+    bindRenderbuffer(GL_RENDERBUFFER, 0);
+}
+
+// Lines keep their 640 x 480 weight in a larger picture; the demo itself never sets a width.
+void WidenLines(HGLRC context)
+{
+    GLfloat range[2] = {1.0f, 1.0f};
+    glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
+    const GLfloat width = static_cast<GLfloat>(context->pictureHeight) / 480.0f;
+    glLineWidth(width < range[0] ? range[0] : width > range[1] ? range[1] : width);
+}
+
+// Whether a new context draws its picture at the size shown: as the harness or --resolution asks, else on
+// a hardware renderer only (a software one keeps the 640 x 480 it can draw at 60 frames a second).
+bool DrawsNatively()
+{
+    if (const Harness* harness = CurrentHarness())
+        return harness->width > 0;
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (!renderer)
+        renderer = "an unknown renderer";
+    bool native = resolution == PictureResolution::Native;
+    if (resolution == PictureResolution::Auto)
+        native = !strstr(renderer, "llvmpipe") && !strstr(renderer, "softpipe");
+    if (!resolutionReported)
+        fprintf(stderr, "korvale: resolution %s on %s\n",
+                native ? "native (drawn at the size shown, multisampled)" : "classic (640 x 480, stretched)", renderer);
+    resolutionReported = true;
+    return native;
+}
+
+// The picture the demo draws into: at the display mode asked for while full screen (classic), or at the
+// largest 4:3 rectangle of the drawable, multisampled (native). Made once per context, on its first
+// activation. False when the GL cannot make it complete.
 bool CreateDrawTarget(HGLRC context)
 {
     if (!LoadFramebufferCalls()) {
-        fprintf(stderr, "korvale: the GL offers no off-screen target for the full-screen picture\n");
+        fprintf(stderr, "korvale: the GL offers no off-screen target for the picture\n");
         return false;
     }
-    FullscreenPictureSize(&context->pictureWidth, &context->pictureHeight);
+    if (context->native) {
+        int width = 0, height = 0, left = 0, bottom = 0;
+        SDL_GL_GetDrawableSize(context->window->sdl, &width, &height);
+        Fit4By3(width, height, &left, &bottom, &context->pictureWidth, &context->pictureHeight);
+        GLint most = 0;
+        glGetIntegerv(GL_MAX_SAMPLES, &most);
+        context->samples = most < 4 ? (most > 1 ? most : 0) : 4;
+    } else {
+        FullscreenPictureSize(&context->pictureWidth, &context->pictureHeight);
+        context->samples = 0;
+    }
     genFramebuffers(1, &context->framebuffer);
     genRenderbuffers(1, &context->colourBuffer);
     genRenderbuffers(1, &context->depthBuffer);
+    if (context->samples) {
+        genFramebuffers(1, &context->resolveFramebuffer);
+        genRenderbuffers(1, &context->resolveBuffer);
+    }
+    SizeDrawTarget(context);
+    GLenum status = GL_FRAMEBUFFER_COMPLETE;
+    if (context->samples) {
+        bindFramebuffer(GL_FRAMEBUFFER, context->resolveFramebuffer);
+        framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, context->resolveBuffer);
+        status = checkFramebufferStatus(GL_FRAMEBUFFER);
+    }
     bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    bindRenderbuffer(GL_RENDERBUFFER, context->colourBuffer);
-    renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, context->pictureWidth, context->pictureHeight);
     framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, context->colourBuffer);
-    bindRenderbuffer(GL_RENDERBUFFER, context->depthBuffer);
-    renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, context->pictureWidth, context->pictureHeight);
     framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, context->depthBuffer);
-    bindRenderbuffer(GL_RENDERBUFFER, 0);
-    GLenum status = checkFramebufferStatus(GL_FRAMEBUFFER);
     if (status == GL_FRAMEBUFFER_COMPLETE)
-        return true;
-    fprintf(stderr, "korvale: the off-screen target for the full-screen picture is incomplete (0x%x)\n", status);
-    DeleteDrawTarget(context);
-    return false;
+        status = checkFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        fprintf(stderr, "korvale: the off-screen target for the picture is incomplete (0x%x)\n", status);
+        DeleteDrawTarget(context);
+        return false;
+    }
+    if (context->native)
+        WidenLines(context);
+    return true;
 }
 
 }  // namespace
 
 HGLRC CurrentContext() { return current; }
+
+void ChoosePictureResolution(PictureResolution choice) { resolution = choice; }
 
 int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request)
 {
@@ -113,7 +197,11 @@ HGLRC WINAPI wglCreateContext(HDC dc)
     SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
     if (current)
         SDL_GL_MakeCurrent(current->window->sdl, current->context);
-    return new HGLRC__{context, dc->window, 0, 0, 0, 0, 0};
+    auto made = std::make_unique<HGLRC__>();
+    made->context = context;
+    made->window = dc->window;
+    contexts.push_back(std::move(made));
+    return contexts.back().get();
 }
 
 BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
@@ -132,8 +220,10 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
         return FALSE;
     if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
         return FALSE;
-    // A full-screen window without its picture cannot show the demo: the activation fails.
-    if (context->window->fullscreen && !context->framebuffer && !CreateDrawTarget(context)) {
+    // A window without its picture cannot show the demo: the activation fails.
+    if (!context->framebuffer)
+        context->native = DrawsNatively();
+    if ((context->native || context->window->fullscreen) && !context->framebuffer && !CreateDrawTarget(context)) {
         SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
         if (current)
             SDL_GL_MakeCurrent(current->window->sdl, current->context);
@@ -153,7 +243,11 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
         current = nullptr;
     // The off-screen target's objects die with the context.
     SDL_GL_DeleteContext(context->context);
-    delete context;
+    for (auto it = contexts.begin(); it != contexts.end(); ++it)
+        if (it->get() == context) {
+            contexts.erase(it);
+            break;
+        }
     return TRUE;
 }
 
@@ -161,6 +255,57 @@ void BindDrawTarget(HGLRC context)
 {
     if (context && context->framebuffer)
         bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+}
+
+void Fit4By3(int width, int height, int* left, int* bottom, int* fitWidth, int* fitHeight)
+{
+    *fitWidth = width;
+    *fitHeight = height;
+    if (width * 3 > height * 4)
+        *fitWidth = height * 4 / 3;
+    else
+        *fitHeight = width * 3 / 4;
+    *left = (width - *fitWidth) / 2;
+    *bottom = (height - *fitHeight) / 2;
+}
+
+bool NativePictureSize(HWND window, int* width, int* height)
+{
+    if (!current || current->window != window || !current->native)
+        return false;
+    *width = current->pictureWidth;
+    *height = current->pictureHeight;
+    return true;
+}
+
+bool ResizeNativePicture(HWND window, int* width, int* height)
+{
+    if (!current || current->window != window || !current->native || !current->framebuffer)
+        return false;
+    int shownWidth = 0, shownHeight = 0, left = 0, bottom = 0, newWidth = 0, newHeight = 0;
+    SDL_GL_GetDrawableSize(window->sdl, &shownWidth, &shownHeight);
+    Fit4By3(shownWidth, shownHeight, &left, &bottom, &newWidth, &newHeight);
+    if (newWidth > 0 && newHeight > 0 && (newWidth != current->pictureWidth || newHeight != current->pictureHeight)) {
+        current->pictureWidth = newWidth;
+        current->pictureHeight = newHeight;
+        SizeDrawTarget(current);
+        WidenLines(current);
+    }
+    return NativePictureSize(window, width, height);
+}
+
+bool BindPictureForReading(HGLRC context)
+{
+    if (!context || !context->framebuffer)
+        return false;
+    bindFramebuffer(GL_READ_FRAMEBUFFER, context->framebuffer);
+    if (context->resolveFramebuffer) {
+        bindFramebuffer(GL_DRAW_FRAMEBUFFER, context->resolveFramebuffer);
+        blitFramebuffer(0, 0, context->pictureWidth, context->pictureHeight, 0, 0, context->pictureWidth,
+                        context->pictureHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        bindFramebuffer(GL_READ_FRAMEBUFFER, context->resolveFramebuffer);
+    }
+    return true;
 }
 
 BOOL WINAPI SwapBuffers(HDC dc)
@@ -172,17 +317,11 @@ BOOL WINAPI SwapBuffers(HDC dc)
         harness->onPresent();
 
     SDL_Window* window = dc->window->sdl;
-    if (current->framebuffer) {
-        int width = 0, height = 0;
+    if (BindPictureForReading(current)) {
+        int width = 0, height = 0, left = 0, bottom = 0, shownWidth = 0, shownHeight = 0;
         SDL_GL_GetDrawableSize(window, &width, &height);
-        // Largest 4:3 rectangle centred on the screen; the rest stays black.
-        int shownWidth = width, shownHeight = height;
-        if (width * 3 > height * 4)
-            shownWidth = height * 4 / 3;
-        else
-            shownHeight = width * 3 / 4;
-        int left = (width - shownWidth) / 2, bottom = (height - shownHeight) / 2;
-        bindFramebuffer(GL_READ_FRAMEBUFFER, current->framebuffer);
+        // Largest 4:3 rectangle centred in the window; the rest stays black.
+        Fit4By3(width, height, &left, &bottom, &shownWidth, &shownHeight);
         bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
         glDisable(GL_SCISSOR_TEST);
@@ -191,6 +330,7 @@ BOOL WINAPI SwapBuffers(HDC dc)
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        // A native picture has the shown size already: the blit copies it pixel for pixel.
         blitFramebuffer(0, 0, current->pictureWidth, current->pictureHeight, left, bottom, left + shownWidth,
                         bottom + shownHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
         if (scissor)

@@ -133,12 +133,14 @@ void PumpEvents()
             case SDL_WINDOWEVENT_FOCUS_GAINED:
                 PostPlatformMessage(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
                 break;
-            case SDL_WINDOWEVENT_SIZE_CHANGED:
-                // A full-screen window keeps drawing into its picture of the display mode asked for.
-                if (!window->fullscreen)
-                    PostPlatformMessage(window, WM_SIZE, SIZE_RESTORED,
-                                        MAKELPARAM(event.window.data1, event.window.data2));
+            case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                // A native picture follows the window at 4:3; otherwise a full-screen window keeps drawing
+                // into its picture of the display mode asked for.
+                int width = event.window.data1, height = event.window.data2;
+                if (ResizeNativePicture(window, &width, &height) || !window->fullscreen)
+                    PostPlatformMessage(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
                 break;
+            }
             default:
                 break;
             }
@@ -209,10 +211,8 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
                                                     : SDL_MESSAGEBOX_INFORMATION;
         SDL_MessageBoxData box{flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yesNoButtons : okButton, nullptr};
         int pressed = 0;
-        if (SDL_ShowMessageBox(&box, &pressed) == 0 && pressed > 0)
-            return pressed;
         if (SDL_ShowMessageBox(&box, &pressed) == 0)
-            return yesNo ? IDNO : IDOK;  // closed without a choice: the escape answer
+            return pressed > 0 ? pressed : yesNo ? IDNO : IDOK;  // closed without a choice: the escape answer
     }
     // Nowhere to show it: report it and take the default button.
     fprintf(stderr, "%s: %s\n", caption, text);
@@ -322,9 +322,11 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
+    const Harness* harness = CurrentHarness();
+    const bool harnessSize = harness && harness->width > 0;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (fullscreen)
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+        flags |= SDL_WINDOW_BORDERLESS | (harnessSize ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     else if (style & WS_THICKFRAME)
         flags |= SDL_WINDOW_RESIZABLE;
     if (style & WS_POPUP)
@@ -335,7 +337,10 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     // to follow a resize.
     int createWidth = clientWidth, createHeight = clientHeight;
     SDL_DisplayMode desktop;
-    if (fullscreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    if (fullscreen && harnessSize) {
+        createWidth = harness->width;  // the harness's screen
+        createHeight = harness->height;
+    } else if (fullscreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
         createWidth = desktop.w;
         createHeight = desktop.h;
     }
@@ -343,6 +348,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     if (!sdl)
         return nullptr;
     SDL_DisableScreenSaver();
+    // The harness resizes a window as its user would, through the window system's size event.
+    if (!fullscreen && harnessSize)
+        SDL_SetWindowSize(sdl, harness->width, harness->height);
 
     HWND window = new HWND__{sdl, wc->lpfnWndProc, style, exStyle, fullscreen, HDC__{nullptr, 0}};
     window->dc.window = window;
@@ -394,10 +402,14 @@ BOOL WINAPI ShowWindow(HWND window, int command)
     SDL_ShowWindow(window->sdl);
     int w = 0, h = 0;
     SDL_GetWindowSize(window->sdl, &w, &h);
-    if (window->fullscreen)
+    const bool native = NativePictureSize(window, &w, &h);
+    if (window->fullscreen && !native)
         FullscreenPictureSize(&w, &h);
     Send(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
     Send(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w, h));
+    // The demo sets its 640 x 480 viewport right after showing the window; the drawn size comes after it.
+    if (native)
+        PostPlatformMessage(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w, h));
     return FALSE;
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and builds like the demo's own start, then runs the whole test suite headless: once as users
-# get it, with the Debian package built and checked, once more built with AddressSanitizer and UBSan.
+# get it, with the Debian package built and checked, once more built with AddressSanitizer and UBSan, and
+# the audio-device tests built with ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -26,6 +27,14 @@ if [ "${KORVALE_SANITIZE_RUN:-1}" = 1 ]; then
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     LD_PRELOAD="$lib/dri/swrast_dri.so $lib/libEGL_mesa.so.0" \
     ctest --output-on-failure -j "$jobs")
+fi
+
+# The sound services against a real (dummy) audio device, built with ThreadSanitizer: only that test binary.
+if [ "${KORVALE_TSAN_RUN:-1}" = 1 ]; then
+  tsan="${build}-tsan"
+  cmake -S . -B "$tsan" -G Ninja -DKORVALE_SANITIZE_THREAD=ON
+  cmake --build "$tsan" --target korvale-audio-tests -j "$jobs"
+  (cd "$tsan" && TSAN_OPTIONS=halt_on_error=1:exitcode=66 ./korvale-audio-tests)
 fi
 
 # The fuzz targets, briefly, where clang is installed.

@@ -1,4 +1,4 @@
-// Small read-outs of GL state for tests that draw into the test window: the current colour as bytes, the
+// Small read-outs of GL state for tests that draw into the test window: the current colour and alpha as bytes, the
 // bound texture, the model-view translation, and the colours of everything a drawing call emits (through feedback mode).
 #pragma once
 
@@ -19,6 +19,8 @@ inline Rgba CurrentColourBytes()
     return {static_cast<int>(std::lround(c[0] * 255)), static_cast<int>(std::lround(c[1] * 255)),
             static_cast<int>(std::lround(c[2] * 255)), static_cast<int>(std::lround(c[3] * 255))};
 }
+
+inline int CurrentAlphaByte() { return CurrentColourBytes()[3]; }
 
 inline GLuint BoundTexture()
 {

@@ -1,11 +1,11 @@
 // Small JPEG files made on the spot for the image, texture and font tests.
 #pragma once
 
+#include "tests/support.h"
+
 #include <turbojpeg.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,15 +25,6 @@ inline std::vector<uint8_t> EncodeJpeg(const std::vector<uint8_t>& pixels, int w
     tjFree(out);
     tjDestroy(encoder);
     return bytes;
-}
-
-inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
 }
 
 inline bool WriteJpeg(const std::string& path, const std::vector<uint8_t>& pixels, int width, int height,
@@ -67,12 +58,4 @@ inline bool PatchJpegSize(std::vector<uint8_t>& bytes, uint16_t width, uint16_t 
         }
     }
     return false;
-}
-
-// A fresh empty directory under the system's temporary folder.
-inline std::string MakeTempDir()
-{
-    char pattern[] = "/tmp/korvale-test-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir ? std::string(dir) : std::string();
 }

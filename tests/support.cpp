@@ -2,9 +2,11 @@
 #include "tests/support.h"
 
 #include "app/shell.h"
+#include "core/rand15.h"
+#include "effects/fire_ring.h"
+#include "effects/vortex.h"
 #include "platform/harness.h"
 #include "platform/startup.h"
-#include "tools/capture/png_writer.h"
 
 #include <png.h>
 
@@ -13,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 
 // The tests find the demo's files as the programs do.
@@ -41,7 +44,14 @@ std::vector<uint8_t> ReadFrameRgb(int& width, int& height)
 
 bool WritePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height)
 {
-    return WritePngFile(path, rgb, width, height);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    if (rgb.size() < PNG_IMAGE_SIZE(image))
+        return false;
+    return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
 }
 
 bool ReadPng(const std::string& path, std::vector<uint8_t>& rgb, int& width, int& height)
@@ -124,6 +134,38 @@ std::string TempDir(const std::string& name)
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+bool BangDue(long call)
+{
+    return call == 6012 || (call >= 6262 && (call - 6262) % 251 == 0);
+}
+
+uint64_t InitSceneDraws()
+{
+    uint64_t before = randDraws;
+    InitRingParticles();
+    uint64_t ring = randDraws - before;
+    before = randDraws;
+    InitVortexParticles();
+    uint64_t vortex = randDraws - before;
+    EXPECT_TRUE(ring == 0 || ring == 5400) << ring;
+    EXPECT_TRUE(vortex == 0 || vortex == 3000) << vortex;
+    return ring + vortex + 3000 + 404;
 }
 
 double StateField(const std::string& line, const std::string& field)

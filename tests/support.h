@@ -28,8 +28,20 @@ int RunCapture(const std::string& args, std::string* stderrText = nullptr);
 
 std::vector<std::string> ReadLines(const std::string& path);
 
-// A fresh empty folder under the build folder's test area.
+// A fresh empty folder under the build folder's test area, named after the running test.
 std::string TempDir(const std::string& name);
+
+// A whole file's bytes; empty when it cannot be read.
+std::vector<uint8_t> ReadBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Whether the default course plays the big bang in frame call `call` (counted from 0; below 8500 the call
+// index is the demoFrame it starts with): the first nova frame, then one burst every 251 nova frames.
+bool BangDue(long call);
+
+// What a scene set-up draws from the generator, measured by building the ring and vortex tables here (they
+// count only where they are built) plus the spark and ray tables, which always are. Moves the generator.
+uint64_t InitSceneDraws();
 
 // A numeric field of one JSON Lines state record (korvale-capture --state); NaN when absent.
 double StateField(const std::string& line, const std::string& field);

@@ -1,5 +1,7 @@
 // The generated data files: determinism, decodability with the libraries the demo and other players
 // use, the font sheet's layout, the module's two songs and the explosion sounds.
+#include "tests/support.h"
+
 #include <SDL.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -7,7 +9,6 @@
 #include <libopenmpt/libopenmpt.hpp>
 #include <libopenmpt/libopenmpt_ext.hpp>
 #include <turbojpeg.h>
-#include <unistd.h>
 #include <xmp.h>
 
 #include <algorithm>
@@ -15,8 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,11 +23,6 @@
 namespace {
 
 const std::string kData = std::string(KORVALE_BINARY_DIR) + "/data/";
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
 
 struct Rgb {
     int w = 0, h = 0;
@@ -54,9 +48,7 @@ bool Decode(const std::string& path, Rgb& out) {
 // ---- determinism --------------------------------------------------------------------------------
 
 TEST(ContentTest, GeneratorsWriteTheSameBytesAsTheBuild) {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("korvale-content-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    std::string d = dir.string();
+    const std::string d = TempDir("generated");
     ASSERT_EQ(std::system((std::string(KORVALE_GEN_TEXTURES) + " " + d + " " + KORVALE_SOURCE_DIR "/Korvale.ttf").c_str()), 0);
     ASSERT_EQ(std::system((std::string(KORVALE_GEN_SOUNDS) + " " + d).c_str()), 0);
     ASSERT_EQ(std::system((std::string(KORVALE_GEN_MUSIC) + " " + d + "/gz2.xm").c_str()), 0);
@@ -68,7 +60,7 @@ TEST(ContentTest, GeneratorsWriteTheSameBytesAsTheBuild) {
         EXPECT_TRUE(built == again) << f << " differs between two runs of its generator";
         std::printf("  %-14s %8zu bytes\n", f, built.size());
     }
-    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(d);
 }
 
 // ---- textures -------------------------------------------------------------------------------------

@@ -25,19 +25,6 @@ namespace {
 
 const char kDejaVuDir[] = "/usr/share/fonts/truetype/dejavu";
 
-std::vector<uint8_t> ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
-
 uint32_t Get32(const std::vector<uint8_t>& b, size_t at)
 {
     return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
@@ -312,7 +299,7 @@ TEST(OutlineFont, FileOfTwoFontsIsNotCountedAsAddedNorRemoved)
     InEmptyFolder folder;
     std::vector<uint8_t> collection = MakeCollection({ReadBytes(std::string(kDejaVuDir) + "/DejaVuSans.ttf"),
                                                       ReadBytes(std::string(kDejaVuDir) + "/DejaVuSans-Bold.ttf")});
-    ASSERT_TRUE(WriteBytes("Korvale.ttf", collection));
+    ASSERT_TRUE(WriteFileBytes("Korvale.ttf", collection));
     EXPECT_EQ(AddFontResourceA("Korvale.ttf"), 2);
     EXPECT_TRUE(RemoveFontResourceA("Korvale.ttf"));
     EXPECT_FALSE(RemoveFontResourceA("Korvale.ttf")) << "removed once only";

@@ -19,7 +19,7 @@ class JpegFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = MakeTempDir();
+        dir = TempDir("files");
         ASSERT_FALSE(dir.empty());
     }
     void TearDown() override { std::filesystem::remove_all(dir); }

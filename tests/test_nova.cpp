@@ -4,9 +4,10 @@
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"
 #include "effects/vortex.h"
-#include "tests/reference_rand.h"
 #include "sequence/nova_scene.h"
 #include "sequence/timeline.h"
+#include "tests/gl_probe.h"
+#include "tests/renewals.h"
 #include "tests/support.h"
 
 #include <GL/gl.h>
@@ -29,26 +30,6 @@ void SettleParticles()
     }
 }
 
-void ExpectRingRenewal(ReferenceRand& ref, const RingParticle& p)
-{
-    EXPECT_EQ(p.r, ref.Next() % 127 + 128);
-    EXPECT_EQ(p.g, ref.Next() % 32 + 32);
-    EXPECT_EQ(p.b, ref.Next() % 16 + 16);
-    EXPECT_FLOAT_EQ(p.speed, (ref.Next() % 10) * 0.01f + 0.1f);
-    int tilt = ref.Next() % 60;
-    EXPECT_EQ(p.tilt, static_cast<float>(tilt > 30 ? tilt - 60 : tilt));
-}
-
-void ExpectVortexRenewal(ReferenceRand& ref, const VortexParticle& p)
-{
-    EXPECT_EQ(p.r, ref.Next() % 32 + 32);
-    EXPECT_EQ(p.g, ref.Next() % 64 + 64);
-    EXPECT_EQ(p.b, ref.Next() % 127 + 128);
-    EXPECT_EQ(p.spread, static_cast<float>(ref.Next() % 5));
-    EXPECT_EQ(p.angle, static_cast<float>(ref.Next() % 360));
-    EXPECT_FLOAT_EQ(p.speed, (ref.Next() % 100) * 0.001f + 0.0005f);
-}
-
 void ModelView(float m[16])
 {
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
@@ -67,7 +48,7 @@ TEST(NovaScene, DrawsRingThenVortexThenBurstThenFlares)
     vortexParticles[10].speed = 0.1f;
     burstFrame = 250;                    // this frame ends the burst
 
-    ReferenceRand ref(randState);
+    RandReplica ref(randState);
     const uint64_t drawsBefore = randDraws;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -135,10 +116,9 @@ TEST(NovaScene, FlaresAreNearlyOpaqueAfterABurstAndVanishAtSeven)
         burstFrame = before[k];
         glLoadIdentity();
         DrawNovaScene();
-        float colour[4] = {};
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        EXPECT_EQ(static_cast<int>(colour[3] * 255.0f + 0.5f), alpha[k]) << "burstFrame " << before[k];
-        EXPECT_EQ(static_cast<int>(colour[0] * 255.0f + 0.5f), 255);
+        const Rgba colour = CurrentColourBytes();
+        EXPECT_EQ(colour[3], alpha[k]) << "burstFrame " << before[k];
+        EXPECT_EQ(colour[0], 255);
     }
     CloseTestWindow();
 }

@@ -1,10 +1,5 @@
-// The opening and the planet phase end to end through korvale-capture: the random draws of every frame up
-// to the nova, the golden frames of the opening and the planet, and F1 during the words re-laying the spark
-// table and recolouring the words.
-#include "core/rand15.h"
-#include "effects/fire_ring.h"
-#include "effects/vortex.h"
-#include "tests/rand_replica.h"
+// F1 during the opening words, end to end through korvale-capture: the spark table laid out again and the
+// words recoloured. The draws and golden frames of the whole opening are in test_timeline_run.cpp.
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -23,54 +18,6 @@ double Field(const std::string& line, const std::string& name)
     return value;
 }
 
-// What the first scene set-up draws: the ring and vortex tables count only where they are built; the spark
-// and ray tables always are.
-uint64_t InitSceneDraws()
-{
-    uint64_t before = randDraws;
-    InitRingParticles();
-    uint64_t ring = randDraws - before;
-    before = randDraws;
-    InitVortexParticles();
-    uint64_t vortex = randDraws - before;
-    EXPECT_TRUE(ring == 0 || ring == 5400) << ring;
-    EXPECT_TRUE(vortex == 0 || vortex == 3000) << vortex;
-    return ring + vortex + 3000 + 404;
-}
-
-// Draws of the frame drawn with this demoFrame, in the planet phase and before: the planet's core, spikes
-// and shell; the short bang every 25 frames; the three sun flares of the collapse; the countdown's peak.
-uint64_t FrameDraws(int frame)
-{
-    if (frame < 5000) {
-        return 0;
-    }
-    int planet = frame - 5000; // reaches 1011 at demoFrame 6011
-    uint64_t draws = 2 + planet / 5;
-    if (planet > 0 && planet % 25 == 0 && planet <= 1000) {
-        ++draws;
-    }
-    int after = planet < 1011 ? planet + 1 : planet;
-    if (after / 5 > 185) {
-        draws += 3;
-    }
-    if (frame >= 5900 && frame < 6000) {
-        ++draws;
-    }
-    return draws;
-}
-
-const int goldenFrames[] = {300, 1200, 2250, 2750, 3500, 4700, 4990, 5000, 5025, 5450, 5950, 6005, 6011};
-
-std::string FrameList()
-{
-    std::string list;
-    for (int f : goldenFrames) {
-        list += (list.empty() ? "" : ",") + std::to_string(f);
-    }
-    return list;
-}
-
 std::string FramePath(const std::string& dir, int frame)
 {
     char name[32];
@@ -79,44 +26,6 @@ std::string FramePath(const std::string& dir, int frame)
 }
 
 } // namespace
-
-TEST(OpeningRun, RandomDrawsAndGoldenFramesThroughThePlanetPhase)
-{
-    uint64_t init = InitSceneDraws();
-    std::string dir = TempDir("opening-run");
-    // The call that meets Escape is not presented, so one nova frame more lets 6011 be captured.
-    ASSERT_EQ(RunCapture("--until 6013 --state " + dir + "/state.jsonl --frames " + FrameList() + " --out " + dir), 0);
-    std::vector<std::string> lines = ReadLines(dir + "/state.jsonl");
-    ASSERT_EQ(lines.size(), 6013u);
-
-    EXPECT_EQ(static_cast<uint64_t>(Field(lines[0], "draws")), init);
-    uint64_t previous = init;
-    int wrong = 0;
-    for (int call = 1; call < 6012 && wrong < 5; ++call) {
-        const std::string& line = lines[call];
-        ASSERT_EQ(static_cast<int>(Field(line, "demoFrame")), call + 1);
-        uint64_t draws = static_cast<uint64_t>(Field(line, "draws"));
-        if (draws - previous != FrameDraws(call)) {
-            ADD_FAILURE() << "demoFrame " << call << " drew " << draws - previous << ", expected "
-                          << FrameDraws(call);
-            ++wrong;
-        }
-        previous = draws;
-    }
-    // The recorded generator state is the one reached after exactly that many draws.
-    RandReplica rand{1u};
-    for (uint64_t i = 0; i < previous; ++i) {
-        rand.Next();
-    }
-    EXPECT_EQ(static_cast<uint32_t>(Field(lines[6011], "rand")), rand.state);
-
-    for (int frame : goldenFrames) {
-        int w = 0, h = 0;
-        std::vector<uint8_t> rgb;
-        ASSERT_TRUE(ReadPng(FramePath(dir, frame), rgb, w, h)) << frame;
-        EXPECT_TRUE(MatchesGolden("opening-" + std::to_string(frame), rgb, w, h)) << frame;
-    }
-}
 
 TEST(OpeningRun, F1DuringTheWordsRelaysTheSparksAndRecoloursTheWords)
 {

@@ -2,6 +2,7 @@
 // the notice's fade and its frame count, and the GL state both overlays hand back.
 #include "sequence/overlays.h"
 #include "sequence/timeline.h"
+#include "tests/gl_probe.h"
 #include "tests/support.h"
 
 #include <GL/gl.h>
@@ -12,13 +13,6 @@
 
 namespace {
 
-float CurrentAlpha()
-{
-    float colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    return colour[3] * 255.0f;
-}
-
 // Draws the credits with only line 5 at height y; -1 when the line was skipped.
 int CreditAlphaAt(float y)
 {
@@ -27,11 +21,8 @@ int CreditAlphaAt(float y)
     creditY[5] = y;
     glColor4ub(1, 2, 3, 77);
     DrawCredits();
-    float colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    if (static_cast<int>(colour[0] * 255.0f + 0.5f) == 1)
-        return -1;
-    return static_cast<int>(colour[3] * 255.0f + 0.5f);
+    const Rgba colour = CurrentColourBytes();
+    return colour[0] == 1 ? -1 : colour[3];
 }
 
 } // namespace
@@ -88,13 +79,13 @@ TEST(MusicNotice, FadesFrom255To3Over100Frames)
     ASSERT_TRUE(OpenTestWindow());
     musicNoticeFrame = 0;
     DrawMusicNotice(1);
-    EXPECT_NEAR(CurrentAlpha(), 255.0f, 0.01f);
+    EXPECT_EQ(CurrentAlphaByte(), 255);
     EXPECT_EQ(musicNoticeFrame, 1);
     DrawMusicNotice(1);
-    EXPECT_NEAR(CurrentAlpha(), 253.0f, 0.01f); // 255 - 255/100
+    EXPECT_EQ(CurrentAlphaByte(), 253); // 255 - 255/100
     musicNoticeFrame = 99;
     DrawMusicNotice(2);
-    EXPECT_NEAR(CurrentAlpha(), 3.0f, 0.01f);
+    EXPECT_EQ(CurrentAlphaByte(), 3);
     EXPECT_EQ(musicNoticeFrame, 100);
     CloseTestWindow();
 }

@@ -1,6 +1,7 @@
 // The generator's sequence is fixed: every run of the demo looks the same.
 #include "core/angles.h"
 #include "core/rand15.h"
+#include "tests/rand_replica.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,11 @@ TEST(Rand15, FollowsTheLinearCongruentialSequenceFromStateOne)
     EXPECT_EQ(Rand15(), 18467);
     EXPECT_EQ(Rand15(), 6334);
     EXPECT_EQ(randDraws, 3u);
-    uint32_t state = randState;
-    for (int i = 0; i < 100000; ++i) {
-        int value = Rand15();
-        state = state * 214013u + 2531011u;
-        ASSERT_EQ(value, static_cast<int>((state >> 16) & 0x7FFF));
-        ASSERT_GE(value, 0);
-        ASSERT_LE(value, 32767);
-    }
+    RandReplica replica(randState);
+    for (int i = 0; i < 100000; ++i)
+        ASSERT_EQ(Rand15(), replica.Next()) << "draw " << i;
+    EXPECT_EQ(randState, replica.state);
+    EXPECT_EQ(randDraws, 100003u);
 }
 
 TEST(Rand15, DegreesUseTheDemosPi)

@@ -2,7 +2,8 @@
 // double precision, the spark renewal's draw order and the alpha clamp.
 #include "core/rand15.h"
 #include "effects/fire_ring.h"
-#include "tests/reference_rand.h"
+#include "tests/gl_probe.h"
+#include "tests/renewals.h"
 #include "tests/support.h"
 
 #include <GL/gl.h>
@@ -12,7 +13,7 @@ TEST(FireRing, LayoutDrawsColourThenTiltThenSpeed)
 {
     randState = 12345u;
     const uint64_t drawsBefore = randDraws;
-    ReferenceRand ref(randState);
+    RandReplica ref(randState);
     InitRingParticles();
     EXPECT_EQ(randDraws - drawsBefore, 5400u);
     for (int i = 0; i < 360; ++i) {
@@ -79,21 +80,12 @@ TEST(FireRing, RenewalDrawsColourThenSpeedThenCentredTilt)
         p.speed = 0.15f;
         p.offset = -2.9f;
         randState = seed;
-        ReferenceRand ref(seed);
+        RandReplica ref(seed);
         const uint64_t drawsBefore = randDraws;
         DrawRingParticle(200, 2);
         ASSERT_EQ(randDraws - drawsBefore, 5u);
-        EXPECT_EQ(p.r, ref.Next() % 127 + 128);
-        EXPECT_EQ(p.g, ref.Next() % 32 + 32);
-        EXPECT_EQ(p.b, ref.Next() % 16 + 16);
+        ExpectRingRenewal(ref, p);
         EXPECT_EQ(p.offset, 0.0f);
-        EXPECT_FLOAT_EQ(p.speed, (ref.Next() % 10) * 0.01f + 0.1f);
-        int tilt = ref.Next() % 60;
-        if (tilt > 30)
-            tilt -= 60;
-        EXPECT_EQ(p.tilt, static_cast<float>(tilt));
-        EXPECT_GE(p.tilt, -29.0f);
-        EXPECT_LE(p.tilt, 30.0f);
     }
 }
 
@@ -107,17 +99,6 @@ TEST(FireRing, SparkShortOfMinusThreeIsNotRenewed)
     EXPECT_EQ(randDraws, drawsBefore);
     EXPECT_FLOAT_EQ(p.offset, -2.95f);
 }
-
-namespace {
-
-int CurrentAlphaByte()
-{
-    float colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    return static_cast<int>(colour[3] * 255.0f + 0.5f);
-}
-
-} // namespace
 
 TEST(FireRingDrawn, SparkFadesWithItsOffsetAndIsClampedPastMinusThree)
 {

@@ -18,7 +18,7 @@ class Textures : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = MakeTempDir();
+        dir = TempDir("files");
         ASSERT_FALSE(dir.empty());
         ASSERT_TRUE(OpenTestWindow());
     }

@@ -2,7 +2,8 @@
 // size draw that every particle makes before its own renewal.
 #include "core/rand15.h"
 #include "effects/vortex.h"
-#include "tests/reference_rand.h"
+#include "tests/gl_probe.h"
+#include "tests/renewals.h"
 #include "tests/support.h"
 
 #include <GL/gl.h>
@@ -11,7 +12,7 @@
 TEST(Vortex, LayoutDrawsSixValuesPerParticleAndSplitsAtIndex250)
 {
     randState = 555u;
-    ReferenceRand ref(randState);
+    RandReplica ref(randState);
     const uint64_t drawsBefore = randDraws;
     InitVortexParticles();
     EXPECT_EQ(randDraws - drawsBefore, 3000u);
@@ -54,31 +55,21 @@ TEST(Vortex, SizeIsDrawnBeforeEachParticlesRenewal)
     vortexParticles[499].height = 0.45f;
     vortexParticles[499].speed = 0.1f;
 
-    ReferenceRand ref(randState);
+    RandReplica ref(randState);
     const uint64_t drawsBefore = randDraws;
     DrawVortex(17);
     EXPECT_EQ(randDraws - drawsBefore, 500u + 12u);
 
     ref.Next(); // size of particle 0
     const VortexParticle& first = vortexParticles[0];
-    EXPECT_EQ(first.r, ref.Next() % 32 + 32);
-    EXPECT_EQ(first.g, ref.Next() % 64 + 64);
-    EXPECT_EQ(first.b, ref.Next() % 127 + 128);
-    EXPECT_EQ(first.spread, static_cast<float>(ref.Next() % 5));
-    EXPECT_EQ(first.angle, static_cast<float>(ref.Next() % 360));
-    EXPECT_FLOAT_EQ(first.speed, (ref.Next() % 100) * 0.001f + 0.0005f);
+    ExpectVortexRenewal(ref, first);
     EXPECT_EQ(first.height, 7.0f);
     EXPECT_EQ(first.rising, 0);
 
     for (int i = 1; i < 500; ++i)
         ref.Next(); // sizes of particles 1..499
     const VortexParticle& last = vortexParticles[499];
-    EXPECT_EQ(last.r, ref.Next() % 32 + 32);
-    EXPECT_EQ(last.g, ref.Next() % 64 + 64);
-    EXPECT_EQ(last.b, ref.Next() % 127 + 128);
-    EXPECT_EQ(last.spread, static_cast<float>(ref.Next() % 5));
-    EXPECT_EQ(last.angle, static_cast<float>(ref.Next() % 360));
-    EXPECT_FLOAT_EQ(last.speed, (ref.Next() % 100) * 0.001f + 0.0005f);
+    ExpectVortexRenewal(ref, last);
     EXPECT_EQ(last.height, -7.0f);
     EXPECT_EQ(last.rising, 1);
     EXPECT_EQ(randState, ref.state);
@@ -124,9 +115,7 @@ int AlphaAfterDrawing(int index, float height, float speedBefore)
     vortexParticles[index].height = height;
     vortexParticles[index].speed = speedBefore;
     DrawVortexParticle(index, 123);
-    float colour[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    return static_cast<int>(colour[3] * 255.0f + 0.5f);
+    return CurrentAlphaByte();
 }
 
 } // namespace

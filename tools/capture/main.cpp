@@ -8,6 +8,7 @@
 #include "platform/harness.h"
 #include "platform/startup.h"
 #include "sequence/timeline.h"
+#include "tools/capture/alloc_count.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/wav_writer.h"
 #include "tools/capture/video.h"
@@ -48,6 +49,8 @@ struct Options {
     std::string audioPath;
     std::string videoPath;
     bool bench = false;
+    int width = 0;  // --size: the picture drawn at this size, 4:3 centred; 0 keeps the demo's 640 x 480
+    int height = 0;
 };
 
 struct Run {
@@ -59,7 +62,8 @@ struct Run {
     bool stopPosted = false;
     int startDemoFrame = 0;
     bool startPlanet = false;
-    std::vector<std::string> sounds;
+    char sounds[8][64];  // the files played during the call, kept without allocating
+    size_t soundCount = 0;
     FILE* state = nullptr;
     FILE* audio = nullptr;
     uint32_t audioFrames = 0;
@@ -69,6 +73,13 @@ struct Run {
     Clock::time_point frameStarted;
     double startupSeconds = -1.0;
     std::vector<double> words, planet, nova;  // frame times in milliseconds
+    // Heap allocations per phase over steady frames, from one frame's start to the next.
+    struct PhaseAllocations {
+        uint64_t frames = 0, own = 0, total = 0;
+    } allocations[3];
+    int timedPhase = -1;        // the phase of the frame begun last
+    bool timedPhaseFirst = false;  // that frame was its phase's first: not steady
+    AllocCounts frameAllocations;
 };
 
 Run run;
@@ -78,7 +89,7 @@ void PrintUsage(FILE* out)
     fprintf(out,
             "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
             "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
-            "                       [--video FILE.mp4] [--help]\n"
+            "                       [--video FILE.mp4] [--size WxH] [--help]\n"
             "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B, none past --until - 1\n");
 }
 
@@ -184,6 +195,15 @@ Options Parse(int argc, char** argv)
             options.audioPath = value();
         } else if (arg == "--video") {
             options.videoPath = value();
+        } else if (arg == "--size") {
+            const std::string size = value();
+            const size_t x = size.find('x');
+            if (x == std::string::npos)
+                Usage("--size takes WIDTHxHEIGHT, for example 1920x1080");
+            options.width = static_cast<int>(Number(size.substr(0, x)));
+            options.height = static_cast<int>(Number(size.substr(x + 1)));
+            if (options.width < 4 || options.height < 3 || options.width > 8192 || options.height > 8192)
+                Usage("--size must lie between 4x3 and 8192x8192");
         } else if (arg == "--bench") {
             options.bench = true;
         } else if (arg == "--help") {
@@ -195,6 +215,8 @@ Options Parse(int argc, char** argv)
     }
     if (options.until < 1)
         Usage("--until must be at least 1");
+    if (!options.videoPath.empty() && (options.width % 2 || options.height % 2))
+        Usage("a video's --size must be even in both directions");
     // The call with index N starts at demoFrame N at most: later frames would never be drawn.
     for (const auto& [first, last] : options.frameRanges) {
         if (last > options.until - 1)
@@ -217,23 +239,27 @@ void FinishRender()
     if (!run.pending)
         return;
     run.pending = false;
+    if (run.options.bench)
+        HarnessFinishDrawing();
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - run.frameStarted).count();
     (run.startDemoFrame < 5000 ? run.words : run.startPlanet ? run.planet : run.nova).push_back(ms);
     if (!run.state)
         return;
-    std::string sounds;
-    for (const std::string& s : run.sounds)
-        sounds += (sounds.empty() ? "\"" : ",\"") + s + "\"";
-    run.sounds.clear();
-    const int written = fprintf(run.state,
+    int written = fprintf(run.state,
             "{\"frame\":%ld,\"demoFrame\":%d,\"planetFrame\":%d,\"spinAngle\":%d,\"phaseAngle\":%.9g,"
             "\"planetYaw\":%.9g,\"sceneSwitch\":%d,\"switchCooldown\":%d,\"lastBangRays\":%d,\"flashFrame\":%d,"
             "\"wheelFrame\":%d,\"musicNoticeFrame\":%d,\"musicState\":%d,\"ringRadius\":%.9g,\"ringFade\":%d,"
-            "\"burstFrame\":%d,\"rand\":%u,\"draws\":%llu,\"scene\":\"%s\",\"sounds\":[%s]}\n",
+            "\"burstFrame\":%d,\"rand\":%u,\"draws\":%llu,\"scene\":\"%s\",\"sounds\":[",
             run.renderCalls - 1, demoFrame, planetFrame, spinAngle, phaseAngle, planetYaw, sceneSwitch ? 1 : 0,
             switchCooldown, lastBangRays, flashFrame, wheelFrame, musicNoticeFrame, musicState, ringRadius, ringFade,
             burstFrame, randState, static_cast<unsigned long long>(randDraws),
-            run.startDemoFrame < 5000 ? "words" : run.startPlanet ? "planet" : "nova", sounds.c_str());
+            run.startDemoFrame < 5000 ? "words" : run.startPlanet ? "planet" : "nova");
+    // Written piece by piece: a steady frame allocates nothing.
+    for (size_t i = 0; i < run.soundCount && written >= 0; ++i)
+        written = fprintf(run.state, i ? ",\"%s\"" : "\"%s\"", run.sounds[i]);
+    run.soundCount = 0;
+    if (written >= 0)
+        written = fputs("]}\n", run.state);
     if (written < 0 || ferror(run.state))
         WriteFailed(run.options.statePath);
 }
@@ -250,6 +276,24 @@ void WriteListedFrame()
     snprintf(name, sizeof name, "/frame-%05d.png", run.startDemoFrame);
     if (!WritePngFile(run.options.outDir + name, run.rgb, width, height))
         WriteFailed(run.options.outDir + name);
+}
+
+int Phase(int startDemoFrame, bool planet) { return startDemoFrame < 5000 ? 0 : planet ? 1 : 2; }
+
+// Closes the count of the frame begun before (kept when it was a steady one) and opens this one's.
+void CountFrameAllocations()
+{
+    const AllocCounts now = AllocationsSoFar();
+    if (run.timedPhase >= 0 && !run.timedPhaseFirst) {
+        Run::PhaseAllocations& phase = run.allocations[run.timedPhase];
+        ++phase.frames;
+        phase.own += now.own - run.frameAllocations.own;
+        phase.total += now.total - run.frameAllocations.total;
+    }
+    const int phase = Phase(run.startDemoFrame, run.startPlanet);
+    run.timedPhaseFirst = phase != run.timedPhase;
+    run.timedPhase = phase;
+    run.frameAllocations = now;
 }
 
 void OnIdle()
@@ -287,6 +331,7 @@ void OnIdle()
     run.startPlanet = sceneSwitch;
     run.frameStarted = Clock::now();
     ++run.renderCalls;
+    CountFrameAllocations();
 }
 
 void OnPresent()
@@ -308,12 +353,18 @@ void OnPresent()
     }
 }
 
-void PrintPhase(const char* name, std::vector<double> ms)
+void PrintPhase(const char* name, std::vector<double> ms, const Run::PhaseAllocations& allocations)
 {
     if (ms.empty()) {
         printf("%-6s frames 0\n", name);
         return;
     }
+    if (!AllocCountingAvailable())
+        printf("%-6s allocations not counted in a sanitizer build\n", name);
+    else if (allocations.frames)
+        printf("%-6s own allocs/frame %.2f  all allocs/frame %.2f (the GL driver and the other libraries)\n", name,
+               static_cast<double>(allocations.own) / allocations.frames,
+               static_cast<double>(allocations.total) / allocations.frames);
     std::sort(ms.begin(), ms.end());
     double total = 0;
     for (double m : ms)
@@ -327,6 +378,10 @@ void PrintPhase(const char* name, std::vector<double> ms)
 int main(int argc, char** argv)
 {
     run.options = Parse(argc, argv);
+    // Room for every frame time up front: steady frames allocate nothing.
+    for (std::vector<double>* times : {&run.words, &run.planet, &run.nova})
+        times->reserve(static_cast<size_t>(run.options.until) + 1);
+
     std::error_code error;
     std::filesystem::create_directories(run.options.outDir, error);
     if (error) {
@@ -347,20 +402,27 @@ int main(int argc, char** argv)
         WriteWavHeader(run.audio, 0);
     }
 
-    if (!run.options.videoPath.empty() && !VideoStart(run.options.videoPath, run.options.until - 1))
+    const int width = run.options.width ? run.options.width : 640, height = run.options.width ? run.options.height : 480;
+    if (!run.options.videoPath.empty() && !VideoStart(run.options.videoPath, run.options.until - 1, width, height))
         return 2;
 
     Harness harness;
     harness.answers = run.options.answers;
     harness.failures = run.options.failures;
+    harness.width = run.options.width;
+    harness.height = run.options.height;
     harness.onIdle = OnIdle;
     harness.onPresent = OnPresent;
     // The last call's picture is never presented: the loop ends before SwapBuffers.
     harness.onRelease = [] {
         WriteListedFrame();
         FinishRender();
+        VideoAddFrame(true);
     };
-    harness.onSound = [](const char* fileName) { run.sounds.push_back(fileName); };
+    harness.onSound = [](const char* fileName) {
+        if (run.soundCount < std::size(run.sounds))
+            snprintf(run.sounds[run.soundCount++], sizeof run.sounds[0], "%s", fileName);
+    };
     InstallHarness(harness);
 
     run.started = Clock::now();
@@ -379,10 +441,11 @@ int main(int argc, char** argv)
     if (!VideoFinish() || run.writeFailed)
         exitCode = exitCode ? exitCode : 3;
     if (run.options.bench) {
-        printf("startup to first presented frame: %.3f s\n", run.startupSeconds);
-        PrintPhase("words", run.words);
-        PrintPhase("planet", run.planet);
-        PrintPhase("nova", run.nova);
+        printf("size %d x %d\n", width, height);
+        printf("startup to first presented frame: %.1f ms\n", 1000.0 * run.startupSeconds);
+        PrintPhase("words", run.words, run.allocations[0]);
+        PrintPhase("planet", run.planet, run.allocations[1]);
+        PrintPhase("nova", run.nova, run.allocations[2]);
     }
     return exitCode;
 }

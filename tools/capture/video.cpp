@@ -1,6 +1,7 @@
 // Encodes the captured run as an H.264/AAC video: raw RGB frames go through a pipe into one ffmpeg, the
 // audio into a WAV beside it, and a second, copying ffmpeg joins them. Frames and audio are added once per
-// presented frame (735 sample frames each at 60 fps), so picture and sound line up by construction.
+// presented frame (735 sample frames each at 60 fps), so picture and sound line up by construction. Frames are
+// read back one frame late and written to the pipe by a thread of their own, so drawing goes on meanwhile.
 #include "tools/capture/video.h"
 
 #include "platform/harness.h"
@@ -11,20 +12,23 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 extern char** environ;
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
 constexpr int kFps = 60;
+constexpr int kSlots = 3;  // frames waiting for the pipe at most
 
 struct Video {
     bool active = false;
@@ -37,10 +41,17 @@ struct Video {
     pid_t encoder = -1;
     int pipe = -1;
     FILE* sound = nullptr;
+    int width = 640;
+    int height = 480;
     std::vector<uint8_t> rgb;
-    std::vector<uint8_t> canvas = std::vector<uint8_t>(kWidth * kHeight * 3);
+    std::vector<uint8_t> slots[kSlots];  // frames of the video's size on their way to the pipe
+    long queued = 0, written = 0;       // frames handed to the writer, frames it has written
+    bool ending = false;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::thread writer;
     std::chrono::steady_clock::time_point started;
-    bool failed = false;
+    std::atomic<bool> failed{false};
 };
 
 Video video;
@@ -123,6 +134,54 @@ void PrintProgress(bool last)
     fflush(stderr);
 }
 
+// The writer thread: frames in the order queued, into ffmpeg's pipe.
+void WriteFrames()
+{
+    std::unique_lock<std::mutex> hold(video.lock);
+    for (;;) {
+        video.changed.wait(hold, [] { return video.written < video.queued || video.ending; });
+        if (video.written == video.queued)
+            return;
+        const std::vector<uint8_t>& frame = video.slots[video.written % kSlots];
+        hold.unlock();
+        const bool ok = !video.failed && WriteAll(video.pipe, frame.data(), frame.size());
+        hold.lock();
+        if (!ok && !video.failed) {
+            video.failed = true;
+            fprintf(stderr, "\nkorvale-capture: ffmpeg stopped taking frames\n");
+        }
+        ++video.written;
+        video.changed.notify_all();
+    }
+}
+
+// Queues one read-back frame, cropped or padded with black to the video's size.
+void QueueFrame(int width, int height)
+{
+    std::unique_lock<std::mutex> hold(video.lock);
+    video.changed.wait(hold, [] { return video.queued - video.written < kSlots; });
+    std::vector<uint8_t>& slot = video.slots[video.queued % kSlots];
+    hold.unlock();
+    const int videoWidth = video.width, videoHeight = video.height;
+    if (width == videoWidth && height == videoHeight) {
+        std::memcpy(slot.data(), video.rgb.data(), slot.size());
+    } else {
+        std::fill(slot.begin(), slot.end(), 0);
+        const int rows = height < videoHeight ? height : videoHeight;
+        const int columns = width < videoWidth ? width : videoWidth;
+        for (int y = 0; y < rows; ++y)
+            memcpy(&slot[static_cast<size_t>(y) * videoWidth * 3], &video.rgb[static_cast<size_t>(y) * width * 3],
+                   static_cast<size_t>(columns) * 3);
+    }
+    hold.lock();
+    ++video.queued;
+    video.changed.notify_all();
+    hold.unlock();
+    ++video.frames;
+    if (video.frames % 60 == 0)
+        PrintProgress(false);
+}
+
 void RemoveSideFiles()
 {
     remove(video.picturePath.c_str());
@@ -131,8 +190,10 @@ void RemoveSideFiles()
 
 } // namespace
 
-bool VideoStart(const std::string& path, long totalFrames)
+bool VideoStart(const std::string& path, long totalFrames, int width, int height)
 {
+    video.width = width;
+    video.height = height;
     video.path = path;
     video.picturePath = path + ".picture.mkv";
     video.soundPath = path + ".sound.wav";
@@ -146,10 +207,13 @@ bool VideoStart(const std::string& path, long totalFrames)
 
     // A broken pipe must come back as an error from write, not end the capture.
     signal(SIGPIPE, SIG_IGN);
-    const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
     video.encoder = SpawnFfmpeg({"-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
                                  "-video_size", size, "-framerate", std::to_string(kFps), "-i", "pipe:0", "-c:v",
                                  "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p",
+                                 // One frame thread and one lookahead thread: the software renderer keeps
+                                 // the other core.
+                                 "-threads", "1", "-x264-params", "lookahead-threads=1",
                                  video.picturePath},
                                 &video.pipe);
     if (video.encoder < 0) {
@@ -158,6 +222,9 @@ bool VideoStart(const std::string& path, long totalFrames)
         remove(video.soundPath.c_str());
         return false;
     }
+    for (std::vector<uint8_t>& slot : video.slots)
+        slot.assign(static_cast<size_t>(width) * height * 3, 0);
+    video.writer = std::thread(WriteFrames);
     video.active = true;
     video.started = std::chrono::steady_clock::now();
     return true;
@@ -165,29 +232,13 @@ bool VideoStart(const std::string& path, long totalFrames)
 
 bool VideoActive() { return video.active; }
 
-void VideoAddFrame()
+void VideoAddFrame(bool last)
 {
     if (!video.active || video.failed)
         return;
     int width = 0, height = 0;
-    if (!HarnessReadFrame(video.rgb, width, height))
-        width = height = 0;
-    // The picture keeps the demo's 640 x 480; anything else is cropped or padded with black.
-    if (width == kWidth && height == kHeight) {
-        video.failed = !WriteAll(video.pipe, video.rgb.data(), video.rgb.size());
-    } else {
-        std::fill(video.canvas.begin(), video.canvas.end(), 0);
-        const int rows = height < kHeight ? height : kHeight;
-        const int columns = width < kWidth ? width : kWidth;
-        for (int y = 0; y < rows; ++y)
-            memcpy(&video.canvas[y * kWidth * 3], &video.rgb[static_cast<size_t>(y) * width * 3], columns * 3);
-        video.failed = !WriteAll(video.pipe, video.canvas.data(), video.canvas.size());
-    }
-    if (video.failed)
-        fprintf(stderr, "\nkorvale-capture: ffmpeg stopped taking frames\n");
-    ++video.frames;
-    if (video.frames % 60 == 0)
-        PrintProgress(false);
+    if (last ? HarnessReadLastFrame(video.rgb, width, height) : HarnessReadFrameLater(video.rgb, width, height))
+        QueueFrame(width, height);
 }
 
 bool VideoFailed() { return video.failed; }
@@ -205,6 +256,12 @@ bool VideoFinish()
     if (!video.active)
         return true;
     video.active = false;
+    {
+        std::lock_guard<std::mutex> hold(video.lock);
+        video.ending = true;
+        video.changed.notify_all();
+    }
+    video.writer.join();
     PrintProgress(true);
 
     close(video.pipe);

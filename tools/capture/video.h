@@ -5,14 +5,16 @@
 #include <cstdint>
 #include <string>
 
-// Starts ffmpeg for FILE (an .mp4); totalFrames (the frames the run will present) only sizes the progress
-// line. False, with a message on standard error, when ffmpeg cannot be started or a side file not written.
-bool VideoStart(const std::string& path, long totalFrames);
+// Starts ffmpeg for FILE (an .mp4) of width x height pictures (even numbers); totalFrames (the frames the run
+// will present) only sizes the progress line. False, with a message on standard error, when ffmpeg cannot be
+// started or a side file not written.
+bool VideoStart(const std::string& path, long totalFrames, int width, int height);
 bool VideoActive();
 // ffmpeg stopped taking frames: the run should end.
 bool VideoFailed();
-// The back buffer about to be presented becomes the next video frame.
-void VideoAddFrame();
+// The back buffer about to be presented becomes the next video frame (read back one frame later). With
+// last, the frame being read back is added instead: call so while its context is still current.
+void VideoAddFrame(bool last = false);
 // The audio mixed for that frame (stereo sample frames, 44100 Hz, 16-bit).
 void VideoAddAudio(const int16_t* samples, int frames);
 // Ends the encoding, muxes picture and sound into the file and removes the side files. False on failure.

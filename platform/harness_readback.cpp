@@ -1,0 +1,106 @@
+// Frame read-back for recording: two pixel-buffer objects in turn, so that a frame's copy is handed over one
+// frame later and the drawing does not wait for the copy it has just asked for.
+#include "platform/internal.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstring>
+
+namespace {
+
+struct Readback {
+    HGLRC context = nullptr;  // the buffers belong to this context
+    GLuint buffers[2] = {0, 0};
+    int width[2] = {0, 0}, height[2] = {0, 0};
+    bool pending[2] = {false, false};
+    int next = 0;  // the buffer the next frame is read into
+    PFNGLGENBUFFERSPROC gen = nullptr;
+    PFNGLBINDBUFFERPROC bind = nullptr;
+    PFNGLBUFFERDATAPROC data = nullptr;
+    PFNGLMAPBUFFERPROC map = nullptr;
+    PFNGLUNMAPBUFFERPROC unmap = nullptr;
+};
+
+Readback readback;
+
+bool Prepare(HGLRC context)
+{
+    if (readback.context == context)
+        return readback.buffers[0] != 0;
+    // A new context (F1 reopened the window): the old buffers went with the old one.
+    readback = Readback{};
+    readback.context = context;
+    readback.gen = reinterpret_cast<PFNGLGENBUFFERSPROC>(SDL_GL_GetProcAddress("glGenBuffers"));
+    readback.bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(SDL_GL_GetProcAddress("glBindBuffer"));
+    readback.data = reinterpret_cast<PFNGLBUFFERDATAPROC>(SDL_GL_GetProcAddress("glBufferData"));
+    readback.map = reinterpret_cast<PFNGLMAPBUFFERPROC>(SDL_GL_GetProcAddress("glMapBuffer"));
+    readback.unmap = reinterpret_cast<PFNGLUNMAPBUFFERPROC>(SDL_GL_GetProcAddress("glUnmapBuffer"));
+    if (!readback.gen || !readback.bind || !readback.data || !readback.map || !readback.unmap)
+        return false;
+    readback.gen(2, readback.buffers);
+    return readback.buffers[0] != 0;
+}
+
+// Copies buffer `index` into rgb, top row first, and frees it for the next frame.
+bool Collect(int index, std::vector<uint8_t>& rgb, int& width, int& height)
+{
+    if (!readback.pending[index])
+        return false;
+    readback.pending[index] = false;
+    width = readback.width[index];
+    height = readback.height[index];
+    readback.bind(GL_PIXEL_PACK_BUFFER, readback.buffers[index]);
+    const auto* rows = static_cast<const uint8_t*>(readback.map(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY));
+    const size_t stride = static_cast<size_t>(width) * 3;
+    if (rows) {
+        rgb.resize(stride * height);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(&rgb[y * stride], rows + (height - 1 - y) * stride, stride);
+        readback.unmap(GL_PIXEL_PACK_BUFFER);
+    }
+    readback.bind(GL_PIXEL_PACK_BUFFER, 0);
+    return rows != nullptr;
+}
+
+}  // namespace
+
+bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
+{
+    HGLRC context = CurrentContext();
+    // A picture drawn at the harness's size is framed in its window as HarnessReadFrame does: read at once.
+    if (context && context->native)
+        return HarnessReadFrame(rgb, width, height);
+    if (!context || !Prepare(context))
+        return false;
+    const int index = readback.next;
+    int w = 0, h = 0;
+    if (context->framebuffer) {
+        w = context->pictureWidth;
+        h = context->pictureHeight;
+    } else {
+        SDL_GL_GetDrawableSize(context->window->sdl, &w, &h);
+    }
+    if (!BindPictureForReading(context))
+        glReadBuffer(GL_BACK);
+    readback.bind(GL_PIXEL_PACK_BUFFER, readback.buffers[index]);
+    if (w != readback.width[index] || h != readback.height[index])
+        readback.data(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(w) * h * 3, nullptr, GL_STREAM_READ);
+    readback.width[index] = w;
+    readback.height[index] = h;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    readback.bind(GL_PIXEL_PACK_BUFFER, 0);
+    BindDrawTarget(context);
+    readback.pending[index] = true;
+    readback.next = 1 - index;
+    return Collect(1 - index, rgb, width, height);
+}
+
+bool HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height)
+{
+    // A native picture was read at once: nothing is left to collect.
+    if (!CurrentContext() || CurrentContext()->native || readback.context != CurrentContext())
+        return false;
+    return Collect(1 - readback.next, rgb, width, height);
+}
