@@ -6,6 +6,7 @@
 // The build sets these for the GL headers; <windows.h> defines them its own way.
 #undef APIENTRY
 #undef WINGDIAPI
+#undef CALLBACK
 #include <windows.h>
 
 #include <cstdio>

@@ -91,39 +91,50 @@ build_library() {
   [ $? -eq 0 ] && cmake --build "$dir/_build" -j "$jobs" && cmake --install "$dir/_build"
 }
 
-if [ ! -f "$prefix/.complete" ] && [ "${KORVALE_WINDOWS_CACHED_ONLY:-0}" = 1 ]; then
-  echo "build-windows: no cached libraries for this set of versions in $cache"
-  exit 3
-fi
 if [ ! -f "$prefix/.complete" ]; then
   start=$(date +%s)
   echo "build-windows: building the libraries (${versions% }) into $prefix"
   $sudo mkdir -p "$cache"
   [ -w "$cache" ] || $sudo chown "$(id -u):$(id -g)" "$cache"
-  rm -rf "$prefix.tmp" "$cache"/src-*
+  # Half-made prefixes of other versions go; this one's finished libraries stay, so an interrupted cold build
+  # goes on where it stopped.
+  for old in "$cache"/prefix-*.tmp "$cache"/src-*; do
+    case "$old" in "$prefix.tmp" | "$cache/src-$key" | "$cache/prefix-*.tmp" | "$cache/src-*") ;; *) rm -rf "$old" ;; esac
+  done
   mkdir -p "$prefix.tmp" "$cache/src-$key"
   # The toolchain file and pkg-config look for the libraries built so far there.
   export KORVALE_WINDOWS_PREFIX="$prefix.tmp"
   for s in "${sources[@]}"; do
+    if [ -f "$prefix.tmp/.built-$s" ]; then
+      echo "build-windows: $s (built before)"
+      continue
+    fi
     echo "build-windows: $s"
+    rm -rf "$cache/src-$key/$s"
     mkdir -p "$cache/src-$key/$s"
     (cd "$cache/src-$key/$s" && apt-get source -qq "$s" > /dev/null 2>&1) ||
       { echo "build-windows: apt-get source $s failed" >&2; exit 1; }
     build_library "$s" "$(find "$cache/src-$key/$s" -mindepth 1 -maxdepth 1 -type d | head -n 1)" \
       > "$cache/src-$key/$s.log" 2>&1 ||
       { tail -n 30 "$cache/src-$key/$s.log" >&2; echo "build-windows: building $s failed" >&2; exit 1; }
+    touch "$prefix.tmp/.built-$s"
   done
-  rm -rf "$cache/src-$key" "$prefix.tmp/share/doc" "$prefix.tmp/share/man"
-  # The prefix moves into place only when whole, so an interrupted run starts again cleanly.
+  rm -rf "$cache/src-$key" "$prefix.tmp/share/doc" "$prefix.tmp/share/man" "$prefix.tmp"/.built-*
+  # The prefix moves into place only when whole; the paths written into its pkg-config, CMake and libtool
+  # files move with it.
   mv "$prefix.tmp" "$prefix"
+  grep -rlI --null -F "$prefix.tmp" "$prefix" | xargs -0 -r sed -i "s|$prefix\.tmp|$prefix|g"
   touch "$prefix/.complete"
   echo "build-windows: libraries built in $(( $(date +%s) - start )) s"
 fi
 
-# Our code, against the cached libraries.
+# Our code, against the cached libraries, optimised as the Linux build is (the same arithmetic, the same
+# state frame by frame). build-windows/libraries points at the prefix used.
+mkdir -p "$out"
+ln -sfn "$prefix" "$out/libraries"
 export KORVALE_WINDOWS_PREFIX="$prefix"
 cmake -S . -B "$out/cmake" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF > /dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF > /dev/null
 cmake --build "$out/cmake" -j "$jobs"
 
 # What a Windows user unpacks: the programs, every DLL they load beside them, the data and the font.
@@ -135,10 +146,13 @@ cp "$prefix"/bin/*.dll "$stage/"
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
   cp "$(x86_64-w64-mingw32-g++-posix -print-file-name="$dll")" "$stage/"
 done
+# Debug information stays in build-windows/cmake; what is handed out is stripped.
+x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll
 host_build="${KORVALE_BUILD:-build}"
 cp -r "$host_build/data" "$stage/data"
 cp Korvale.ttf Korvale-LICENSE.txt "$stage/"
-cp "$stage"/* "$out/" 2>/dev/null || true
+# The same beside the build, to run from there.
+cp "$stage"/*.exe "$stage"/*.dll "$stage"/Korvale.ttf "$stage"/Korvale-LICENSE.txt "$out/"
 rm -rf "$out/data" && cp -r "$stage/data" "$out/data"
 rm -f "$out/korvale-windows-x64.zip"
 (cd "$out" && zip -qr korvale-windows-x64.zip korvale-windows-x64)

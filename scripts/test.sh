@@ -40,5 +40,5 @@ fi
 # The fuzz targets, briefly, where clang is installed.
 "$root/scripts/fuzz.sh"
 
-# The Windows build under Wine, where its libraries are cached; it says plainly when it cannot run.
+# The Windows build, cross-built (its libraries cached after the first time) and run under Wine.
 "$root/scripts/test-windows.sh"

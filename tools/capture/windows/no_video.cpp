@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-bool VideoStart(const std::string& path, long)
+bool VideoStart(const std::string& path, long, int, int)
 {
     fprintf(stderr, "korvale-capture: --video %s: video output is not available in the Windows build\n", path.c_str());
     return false;
@@ -13,7 +13,7 @@ bool VideoActive() { return false; }
 
 bool VideoFailed() { return false; }
 
-void VideoAddFrame() {}
+void VideoAddFrame(bool) {}
 
 void VideoAddAudio(const int16_t*, int) {}
 
