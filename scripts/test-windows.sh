@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build checked under Wine on an Xvfb display against the Linux build: frames 300, 5450 and 6500
-# must show the same scene, and the state after every RenderFrame over 1000 frames must be identical.
+# must show the same scene, the sound mixed up to there and the state after every RenderFrame over 1000
+# frames must be identical.
 # Builds what it needs first (./scripts/build-windows.sh: the libraries once, cached, then the demo); only a
 # host that can install neither MinGW-w64 nor Wine (not Debian) skips it, and says so.
 set -euo pipefail
@@ -42,16 +43,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i > /dev/null 2>&1
 fi
 
-echo "windows: korvale-capture.exe under Wine, frames $frames and the state over 1000 frames"
+echo "windows: korvale-capture.exe under Wine, frames $frames and their sound, and the state over 1000 frames"
 mkdir -p "$work/linux" "$work/wine"
 (cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-  ./korvale-capture --until 6501 --frames "$frames" --out "$work/linux" > /dev/null 2>&1)
+  ./korvale-capture --until 6501 --frames "$frames" --out "$work/linux" --audio "$work/linux/sound.wav" > /dev/null 2>&1)
 (cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
   ./korvale-capture --until 1000 --state "$work/linux/state.jsonl" > /dev/null 2>&1)
 start=$(date +%s)
 # The windows driver draws in a hidden window (no EGL for the offscreen one); a hung run meets the timeout.
 (cd "$win" && SDL_VIDEODRIVER=windows SDL_AUDIODRIVER=dummy timeout 300 wine korvale-capture.exe --until 6501 --frames "$frames" \
-  --out wine-frames > "$work/wine/log" 2>&1 && mv wine-frames/* "$work/wine/" &&
+  --out wine-frames --audio wine-sound.wav > "$work/wine/log" 2>&1 && mv wine-frames/* "$work/wine/" &&
+  mv wine-sound.wav "$work/wine/sound.wav" &&
   SDL_VIDEODRIVER=windows SDL_AUDIODRIVER=dummy timeout 120 wine korvale-capture.exe --until 1000 --state wine-state.jsonl \
   >> "$work/wine/log" 2>&1 && mv wine-state.jsonl "$work/wine/state.jsonl") ||
   { echo "windows: korvale-capture.exe failed under Wine:" >&2; tail -n 20 "$work/wine/log" >&2; exit 1; }
@@ -59,6 +61,13 @@ rmdir "$win/wine-frames" 2>/dev/null || true
 echo "windows: Wine runs took $(( $(date +%s) - start )) s"
 
 failed=0
+# The music and the explosions, mixed by the same code from the same data: the same samples.
+if cmp -s "$work/linux/sound.wav" "$work/wine/sound.wav"; then
+  echo "windows: sound over 6501 frames identical ($(du -k "$work/wine/sound.wav" | cut -f1) KiB)"
+else
+  echo "windows: FAIL: the mixed sound differs: $(cmp "$work/linux/sound.wav" "$work/wine/sound.wav" 2>&1 | head -n 1)"
+  failed=1
+fi
 if cmp -s "$work/linux/state.jsonl" "$work/wine/state.jsonl"; then
   echo "windows: state over $(wc -l < "$work/wine/state.jsonl") frames identical"
 else
