@@ -1,10 +1,15 @@
 // GDI fonts and the outline-glyph list builder over FreeType: added font files, font objects selected into
 // device contexts, and per-code display lists drawing extruded glyph contours as lines, em square = 1.0.
-// Faces not among the added files come from fontconfig's best match for a sans-serif of the asked weight.
+// Faces not among the added files come from fontconfig's best match for a sans-serif of the asked weight
+// (on Windows, from a heavy sans-serif file of the system's fonts folder).
 #include "platform/gdi_fonts.h"
 
 #include <GL/gl.h>
+#ifdef _WIN32
+#include "platform/windows_host.h"
+#else
 #include <fontconfig/fontconfig.h>
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_BBOX_H
@@ -56,7 +61,11 @@ FT_Library Library()
 std::string ResolvePath(const char* name)
 {
     char resolved[PATH_MAX];
+#ifdef _WIN32
+    return _fullpath(resolved, name, PATH_MAX) ? std::string(resolved) : std::string(name);
+#else
     return realpath(name, resolved) ? std::string(resolved) : std::string(name);
+#endif
 }
 
 int FaceWeight(FT_Face face)
@@ -101,6 +110,26 @@ FT_Face OpenAddedFace(const LOGFONTA& font, int weight, std::string& file)
     return best;
 }
 
+#ifdef _WIN32
+// No fontconfig here: the first of the system's sans-serif files that opens, heaviest first when a heavy
+// weight is asked.
+FT_Face OpenSubstituteFace(const LOGFONTA& font, int weight, std::string& file)
+{
+    const char* heavy[] = {"ariblk.ttf", "arialbd.ttf", "tahomabd.ttf", "arial.ttf", "tahoma.ttf"};
+    const char* regular[] = {"arial.ttf", "tahoma.ttf", "arialbd.ttf", "tahomabd.ttf"};
+    const std::string folder = WindowsFontsFolder();
+    for (const char* name : weight >= 700 ? std::vector<const char*>(std::begin(heavy), std::end(heavy))
+                                          : std::vector<const char*>(std::begin(regular), std::end(regular))) {
+        FT_Face face = nullptr;
+        file = folder + "\\" + name;
+        if (!folder.empty() && FT_New_Face(Library(), file.c_str(), 0, &face) == 0)
+            return face;
+    }
+    (void)font;
+    file.clear();
+    return nullptr;
+}
+#else
 FT_Face OpenSubstituteFace(const LOGFONTA& font, int weight, std::string& file)
 {
     static FcConfig* config = nullptr;
@@ -140,6 +169,7 @@ FT_Face OpenSubstituteFace(const LOGFONTA& font, int weight, std::string& file)
     FcPatternDestroy(match);
     return face;
 }
+#endif
 
 struct Point {
     float x, y;

@@ -24,8 +24,14 @@ void InstallHarness(const Harness& harness)
     callCounts.clear();
     answersGiven = 0;
     // The harness never shows anything: draw off screen and keep audio in memory.
+#ifdef _WIN32
+    // No EGL for the offscreen driver on Windows: frames are drawn in a hidden window.
+    if (!getenv("SDL_AUDIODRIVER"))
+        _putenv_s("SDL_AUDIODRIVER", "dummy");
+#else
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+#endif
 }
 
 void RemoveHarness()

@@ -3,6 +3,9 @@
 #include "platform/startup.h"
 
 #include "platform/internal.h"
+#ifdef _WIN32
+#include "platform/windows_host.h"
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +39,13 @@ bool EnterDataFolder(const char* program)
 {
     StartFolderRecord() = StartFolder();
     std::error_code error;
+#ifdef _WIN32
+    const fs::path executable = WindowsExecutablePath();
+    if (executable.empty())
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+#else
     const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+#endif
     std::vector<fs::path> candidates;
     if (!error) {
         candidates.push_back(executable.parent_path());

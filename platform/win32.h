@@ -1,5 +1,7 @@
 // The subset of the Windows UI, GDI, WGL and multimedia services the demo calls, with the platform's own
 // names, types and constants. Implemented in platform/ over SDL2 and FreeType.
+// Built for Windows, these keep C++ linkage: their mangled names never meet the system's C exports of the same
+// names (user32, gdi32, opengl32, winmm), so the demo's calls reach ours. Never include <windows.h> beside it.
 #pragma once
 
 #include <cstdint>

@@ -161,7 +161,11 @@ bool HasDisplay()
     const char* driver = getenv("SDL_VIDEODRIVER");
     if (driver && (!strcmp(driver, "offscreen") || !strcmp(driver, "dummy")))
         return false;
+#ifdef _WIN32
+    return true;
+#else
     return getenv("DISPLAY") || getenv("WAYLAND_DISPLAY");
+#endif
 }
 
 }  // namespace

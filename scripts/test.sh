@@ -39,3 +39,6 @@ fi
 
 # The fuzz targets, briefly, where clang is installed.
 "$root/scripts/fuzz.sh"
+
+# The Windows build, cross-built (its libraries cached after the first time) and run under Wine.
+"$root/scripts/test-windows.sh"

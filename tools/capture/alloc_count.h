@@ -9,6 +9,6 @@ struct AllocCounts {
     uint64_t total = 0;
 };
 
-// False in sanitizer builds, whose own allocator is left alone: nothing is counted there.
+// False in sanitizer builds, whose own allocator is left alone, and on Windows: nothing is counted there.
 bool AllocCountingAvailable();
 AllocCounts AllocationsSoFar();

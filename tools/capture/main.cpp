@@ -360,7 +360,7 @@ void PrintPhase(const char* name, std::vector<double> ms, const Run::PhaseAlloca
         return;
     }
     if (!AllocCountingAvailable())
-        printf("%-6s allocations not counted in a sanitizer build\n", name);
+        printf("%-6s allocations not counted in this build\n", name);
     else if (allocations.frames)
         printf("%-6s own allocs/frame %.2f  all allocs/frame %.2f (the GL driver and the other libraries)\n", name,
                static_cast<double>(allocations.own) / allocations.frames,
@@ -390,7 +390,8 @@ int main(int argc, char** argv)
         return 2;
     }
     EnterDataFolder("korvale-capture");
-    if (!run.options.statePath.empty() && !(run.state = fopen(run.options.statePath.c_str(), "w"))) {
+    // Binary, so that Windows writes the same bytes (no carriage returns) as Linux.
+    if (!run.options.statePath.empty() && !(run.state = fopen(run.options.statePath.c_str(), "wb"))) {
         fprintf(stderr, "korvale-capture: cannot write %s\n", run.options.statePath.c_str());
         return 2;
     }

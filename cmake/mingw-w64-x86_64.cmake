@@ -1,0 +1,17 @@
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix threads, for std::thread and friends).
+# KORVALE_WINDOWS_PREFIX names the folder holding the cross-built libraries.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+if(DEFINED ENV{KORVALE_WINDOWS_PREFIX})
+  list(APPEND CMAKE_FIND_ROOT_PATH $ENV{KORVALE_WINDOWS_PREFIX})
+  set(ENV{PKG_CONFIG_LIBDIR} $ENV{KORVALE_WINDOWS_PREFIX}/lib/pkgconfig)
+  set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
+endif()
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,56 @@
+// The real Windows calls behind platform/windows_host.h, and a console for a program started from one.
+// Empty on other systems. Includes <windows.h>, so never platform/win32.h.
+#ifdef _WIN32
+#include "platform/windows_host.h"
+
+// The build sets these for the GL headers; <windows.h> defines them its own way.
+#undef APIENTRY
+#undef WINGDIAPI
+#undef CALLBACK
+#include <windows.h>
+
+#include <cstdio>
+
+std::string WindowsFontsFolder()
+{
+    char folder[MAX_PATH];
+    const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    return std::string(folder) + "\\Fonts";
+}
+
+std::filesystem::path WindowsExecutablePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return std::filesystem::path(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+namespace {
+
+// korvale.exe is a windowed program, started by double-click without a console; started from a command
+// prompt it writes its usage and messages there, as on Linux.
+struct ParentConsole {
+    ParentConsole()
+    {
+        const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (out && out != INVALID_HANDLE_VALUE)
+            return;
+        if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+            (void)freopen("CONOUT$", "w", stdout);
+            (void)freopen("CONOUT$", "w", stderr);
+        }
+    }
+} parentConsole;
+
+}  // namespace
+#endif

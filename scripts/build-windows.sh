@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows program into build-windows/ (or $KORVALE_WINDOWS_BUILD): korvale.exe,
+# korvale-capture.exe, their DLLs, data/, the font and its licence, and korvale-windows-x64.zip of it all.
+# The libraries are built once from Debian's source packages into a cache outside the clone
+# ($KORVALE_WINDOWS_CACHE, default /var/cache/korvale-windows), keyed by their versions.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+jobs="${KORVALE_JOBS:-2}"
+out="${KORVALE_WINDOWS_BUILD:-build-windows}"
+cache="${KORVALE_WINDOWS_CACHE:-/var/cache/korvale-windows}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# The host build first: it makes data/ (the generators run on the build machine) and installs the common tools.
+./scripts/setup.sh > /dev/null
+
+# Debian's own sources, from the same mirror as the binary packages.
+updated=0
+if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  mirror="$(grep -rhs '^URIs:' /etc/apt/sources.list.d/debian.sources | awk '{print $2; exit}')"
+  suites="$(grep -rhs '^Suites:' /etc/apt/sources.list.d/debian.sources | head -n 1 | cut -d' ' -f2-)"
+  if [ -z "$mirror" ]; then
+    mirror="$(awk '$1 == "deb" {print $2; exit}' /etc/apt/sources.list)"
+    suites="$(awk '$1 == "deb" {print $3; exit}' /etc/apt/sources.list)"
+  fi
+  printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' "$mirror" "$suites" \
+    /usr/share/keyrings/debian-archive-keyring.gpg | $sudo tee /etc/apt/sources.list.d/korvale-deb-src.sources > /dev/null
+  $sudo apt-get update -qq
+  updated=1
+fi
+
+packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+          dpkg-dev zip make wine wine64 xvfb ffmpeg)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  [ "$updated" = 1 ] || $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" > /dev/null
+fi
+
+# Source packages in build order (libpng needs zlib; korvale-capture writes PNG).
+sources=(zlib libpng1.6 freetype libjpeg-turbo libsdl2 libopenmpt)
+recipe_hash="$(sed -n '/^build_library()/,/^}/p' "$0" | sha256sum | cut -c1-12)"
+versions=""
+for s in "${sources[@]}"; do
+  dsc="$(apt-get source --print-uris -qq "$s" | awk '$2 ~ /\.dsc$/ {print $2; exit}')"
+  [ -n "$dsc" ] || { echo "build-windows: no source package $s found" >&2; exit 1; }
+  versions+="${dsc%.dsc} "
+done
+key="$(echo "$versions $recipe_hash $(x86_64-w64-mingw32-g++-posix -dumpfullversion)" | sha256sum | cut -c1-16)"
+prefix="$cache/prefix-$key"
+
+cmake_cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release
+             -DCMAKE_INSTALL_PREFIX="$prefix.tmp" -DCMAKE_PREFIX_PATH="$prefix.tmp" -DBUILD_SHARED_LIBS=ON
+             -DBUILD_TESTING=OFF)
+
+# Builds one unpacked source folder into the prefix being made, lean: shared libraries, no docs, no tests.
+build_library() {
+  local name="$1" dir="$2"
+  case "$name" in
+    zlib)
+      # Debian's zlib source lacks the Windows resource file its DLL needs: the static library serves.
+      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" &&
+        cmake --build "$dir/_build" --target zlibstatic -j "$jobs" &&
+        mkdir -p "$prefix.tmp/include" "$prefix.tmp/lib" &&
+        cp "$dir/zlib.h" "$dir/_build/zconf.h" "$prefix.tmp/include/" &&
+        cp "$dir/_build/libzlibstatic.a" "$prefix.tmp/lib/libz.a"
+      return ;;
+    libpng1.6)
+      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DPNG_STATIC=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF ;;
+    freetype)
+      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
+        -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON ;;
+    libjpeg-turbo)
+      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DENABLE_STATIC=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=ON ;;
+    libsdl2)
+      cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF ;;
+    libopenmpt)
+      (cd "$dir" && ./configure --host=x86_64-w64-mingw32 --prefix="$prefix.tmp" \
+        CC=x86_64-w64-mingw32-gcc-posix CXX=x86_64-w64-mingw32-g++-posix \
+        --enable-shared --disable-static --disable-openmpt123 --disable-examples --disable-tests \
+        --disable-doxygen-doc --without-zlib --without-mpg123 --without-ogg --without-vorbis --without-vorbisfile \
+        --without-pulseaudio --without-portaudio --without-portaudiocpp --without-sndfile --without-flac &&
+        make -j "$jobs" && make install)
+      return ;;
+  esac
+  [ $? -eq 0 ] && cmake --build "$dir/_build" -j "$jobs" && cmake --install "$dir/_build"
+}
+
+if [ ! -f "$prefix/.complete" ]; then
+  start=$(date +%s)
+  echo "build-windows: building the libraries (${versions% }) into $prefix"
+  $sudo mkdir -p "$cache"
+  [ -w "$cache" ] || $sudo chown "$(id -u):$(id -g)" "$cache"
+  # Half-made prefixes of other versions go; this one's finished libraries stay, so an interrupted cold build
+  # goes on where it stopped.
+  for old in "$cache"/prefix-*.tmp "$cache"/src-*; do
+    case "$old" in "$prefix.tmp" | "$cache/src-$key" | "$cache/prefix-*.tmp" | "$cache/src-*") ;; *) rm -rf "$old" ;; esac
+  done
+  mkdir -p "$prefix.tmp" "$cache/src-$key"
+  # The toolchain file and pkg-config look for the libraries built so far there.
+  export KORVALE_WINDOWS_PREFIX="$prefix.tmp"
+  for s in "${sources[@]}"; do
+    if [ -f "$prefix.tmp/.built-$s" ]; then
+      echo "build-windows: $s (built before)"
+      continue
+    fi
+    echo "build-windows: $s"
+    rm -rf "$cache/src-$key/$s"
+    mkdir -p "$cache/src-$key/$s"
+    (cd "$cache/src-$key/$s" && apt-get source -qq "$s" > /dev/null 2>&1) ||
+      { echo "build-windows: apt-get source $s failed" >&2; exit 1; }
+    build_library "$s" "$(find "$cache/src-$key/$s" -mindepth 1 -maxdepth 1 -type d | head -n 1)" \
+      > "$cache/src-$key/$s.log" 2>&1 ||
+      { tail -n 30 "$cache/src-$key/$s.log" >&2; echo "build-windows: building $s failed" >&2; exit 1; }
+    touch "$prefix.tmp/.built-$s"
+  done
+  rm -rf "$cache/src-$key" "$prefix.tmp/share/doc" "$prefix.tmp/share/man" "$prefix.tmp"/.built-*
+  # The prefix moves into place only when whole; the paths written into its pkg-config, CMake and libtool
+  # files move with it.
+  mv "$prefix.tmp" "$prefix"
+  grep -rlI --null -F "$prefix.tmp" "$prefix" | xargs -0 -r sed -i "s|$prefix\.tmp|$prefix|g"
+  touch "$prefix/.complete"
+  echo "build-windows: libraries built in $(( $(date +%s) - start )) s"
+fi
+
+# Our code, against the cached libraries, optimised as the Linux build is (the same arithmetic, the same
+# state frame by frame). build-windows/libraries points at the prefix used.
+mkdir -p "$out"
+ln -sfn "$prefix" "$out/libraries"
+export KORVALE_WINDOWS_PREFIX="$prefix"
+cmake -S . -B "$out/cmake" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF > /dev/null
+cmake --build "$out/cmake" -j "$jobs"
+
+# What a Windows user unpacks: the programs, every DLL they load beside them, the data and the font.
+stage="$out/korvale-windows-x64"
+rm -rf "$stage"
+mkdir -p "$stage"
+cp "$out/cmake/korvale.exe" "$out/cmake/korvale-capture.exe" "$stage/"
+cp "$prefix"/bin/*.dll "$stage/"
+for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+  cp "$(x86_64-w64-mingw32-g++-posix -print-file-name="$dll")" "$stage/"
+done
+# Debug information stays in build-windows/cmake; what is handed out is stripped.
+x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll
+host_build="${KORVALE_BUILD:-build}"
+cp -r "$host_build/data" "$stage/data"
+cp Korvale.ttf Korvale-LICENSE.txt "$stage/"
+# The same beside the build, to run from there.
+cp "$stage"/*.exe "$stage"/*.dll "$stage"/Korvale.ttf "$stage"/Korvale-LICENSE.txt "$out/"
+rm -rf "$out/data" && cp -r "$stage/data" "$out/data"
+rm -f "$out/korvale-windows-x64.zip"
+(cd "$out" && zip -qr korvale-windows-x64.zip korvale-windows-x64)
+echo "build-windows: $out/korvale-windows-x64.zip ($(du -k "$out/korvale-windows-x64.zip" | cut -f1) KiB)"

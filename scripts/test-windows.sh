@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# The Windows build checked under Wine on an Xvfb display against the Linux build: frames 300, 5450 and 6500
+# must show the same scene, the sound mixed up to there and the state after every RenderFrame over 1000
+# frames must be identical.
+# Builds what it needs first (./scripts/build-windows.sh: the libraries once, cached, then the demo); only a
+# host that can install neither MinGW-w64 nor Wine (not Debian) skips it, and says so.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${KORVALE_BUILD:-build}"
+win="${KORVALE_WINDOWS_BUILD:-build-windows}"
+cache="${KORVALE_WINDOWS_CACHE:-/var/cache/korvale-windows}"
+frames=300,5450,6500
+# The downscaled greyscale pictures must differ by at most this mean, out of 255, and correlate by at least
+# 0.9: the same scene drawn twice differs by a few levels at most; frames 300 and 6500, both mostly dark,
+# differ by under 10 but do not correlate at all.
+limit="${KORVALE_WINDOWS_FRAME_LIMIT:-4}"
+
+if ! { command -v x86_64-w64-mingw32-g++-posix && command -v wine; } > /dev/null &&
+   ! { [ -f /etc/debian_version ] && command -v apt-get > /dev/null; }; then
+  echo "windows: SKIPPED: MinGW-w64 or Wine missing, and this host has no apt-get to install them" >&2
+  exit 0
+fi
+./scripts/build-windows.sh
+for tool in wine Xvfb ffmpeg; do
+  command -v "$tool" > /dev/null || { echo "windows: $tool is not installed" >&2; exit 1; }
+done
+
+work="$(mktemp -d)"
+xvfb=""
+cleanup() {
+  [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null || true
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+export WINEPREFIX="$cache/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "windows: making the Wine prefix $WINEPREFIX"
+  wineboot -i > /dev/null 2>&1
+fi
+
+echo "windows: korvale-capture.exe under Wine, frames $frames and their sound, and the state over 1000 frames"
+mkdir -p "$work/linux" "$work/wine"
+(cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+  ./korvale-capture --until 6501 --frames "$frames" --out "$work/linux" --audio "$work/linux/sound.wav" > /dev/null 2>&1)
+(cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+  ./korvale-capture --until 1000 --state "$work/linux/state.jsonl" > /dev/null 2>&1)
+start=$(date +%s)
+# The windows driver draws in a hidden window (no EGL for the offscreen one); a hung run meets the timeout.
+(cd "$win" && SDL_VIDEODRIVER=windows SDL_AUDIODRIVER=dummy timeout 300 wine korvale-capture.exe --until 6501 --frames "$frames" \
+  --out wine-frames --audio wine-sound.wav > "$work/wine/log" 2>&1 && mv wine-frames/* "$work/wine/" &&
+  mv wine-sound.wav "$work/wine/sound.wav" &&
+  SDL_VIDEODRIVER=windows SDL_AUDIODRIVER=dummy timeout 120 wine korvale-capture.exe --until 1000 --state wine-state.jsonl \
+  >> "$work/wine/log" 2>&1 && mv wine-state.jsonl "$work/wine/state.jsonl") ||
+  { echo "windows: korvale-capture.exe failed under Wine:" >&2; tail -n 20 "$work/wine/log" >&2; exit 1; }
+rmdir "$win/wine-frames" 2>/dev/null || true
+echo "windows: Wine runs took $(( $(date +%s) - start )) s"
+
+failed=0
+# The music and the explosions, mixed by the same code from the same data: the same samples.
+if cmp -s "$work/linux/sound.wav" "$work/wine/sound.wav"; then
+  echo "windows: sound over 6501 frames identical ($(du -k "$work/wine/sound.wav" | cut -f1) KiB)"
+else
+  echo "windows: FAIL: the mixed sound differs: $(cmp "$work/linux/sound.wav" "$work/wine/sound.wav" 2>&1 | head -n 1)"
+  failed=1
+fi
+if cmp -s "$work/linux/state.jsonl" "$work/wine/state.jsonl"; then
+  echo "windows: state over $(wc -l < "$work/wine/state.jsonl") frames identical"
+else
+  echo "windows: FAIL: state dumps differ; first difference:"
+  diff "$work/linux/state.jsonl" "$work/wine/state.jsonl" | head -n 4 | cut -c1-300
+  failed=1
+fi
+for f in ${frames//,/ }; do
+  name="$(printf 'frame-%05d' "$f")"
+  for side in linux wine; do
+    ffmpeg -hide_banner -loglevel error -y -i "$work/$side/$name.png" -vf scale=160:120,format=gray \
+      -f rawvideo "$work/$side/$name.grey"
+  done
+  python3 - "$work/linux/$name.grey" "$work/wine/$name.grey" "$f" "$limit" <<'EOF' || failed=1
+import sys
+a = open(sys.argv[1], "rb").read()
+b = open(sys.argv[2], "rb").read()
+frame, limit = sys.argv[3], float(sys.argv[4])
+mad = sum(abs(x - y) for x, y in zip(a, b)) / len(a)
+n = len(a)
+ma, mb = sum(a) / n, sum(b) / n
+cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
+va = sum((x - ma) ** 2 for x in a)
+vb = sum((y - mb) ** 2 for y in b)
+corr = cov / (va * vb) ** 0.5 if va and vb else float("nan")
+verdict = "alike" if len(a) == len(b) and mad <= limit and corr >= 0.9 else "FAIL: differ"
+print(f"windows: frame {frame}: mean difference {mad:.2f} of 255 (limit {limit:g}), correlation {corr:.3f} "
+      f"(at least 0.9): {verdict}")
+sys.exit(0 if verdict == "alike" else 1)
+EOF
+done
+[ "$failed" -eq 0 ] || exit 1
+echo "windows: Wine checks passed"
