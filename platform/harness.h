@@ -31,6 +31,9 @@ struct Harness {
     std::function<void(const char* caption, const char* text, UINT type, int result)> onMessageBox;
     // Every PlaySoundA call with a file name.
     std::function<void(const char* fileName)> onSound;
+    // SwapBuffers shows the picture in the (hidden) window. Recording reads the picture itself and turns this
+    // off: copying every frame into a window nobody sees took longer than drawing many of them.
+    bool presents = true;
     // Sound plays through a real SDL audio device (SDL_AUDIODRIVER picks it, "dummy" by default) instead of
     // being pulled with HarnessMixAudio.
     bool audioDevice = false;

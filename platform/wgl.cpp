@@ -308,14 +308,11 @@ bool BindPictureForReading(HGLRC context)
     return true;
 }
 
-BOOL WINAPI SwapBuffers(HDC dc)
-{
-    if (!dc || !current || current->window != dc->window)
-        return FALSE;
-    const Harness* harness = CurrentHarness();
-    if (harness && harness->onPresent)
-        harness->onPresent();
+namespace {
 
+// Shows the current context's picture in its window: letterboxed from the off-screen target, or swapped.
+void ShowPicture(HDC dc)
+{
     SDL_Window* window = dc->window->sdl;
     if (BindPictureForReading(current)) {
         int width = 0, height = 0, left = 0, bottom = 0, shownWidth = 0, shownHeight = 0;
@@ -340,6 +337,22 @@ BOOL WINAPI SwapBuffers(HDC dc)
     } else {
         SDL_GL_SwapWindow(window);
     }
+}
+
+}  // namespace
+
+BOOL WINAPI SwapBuffers(HDC dc)
+{
+    if (!dc || !current || current->window != dc->window)
+        return FALSE;
+    const Harness* harness = CurrentHarness();
+    if (harness && harness->onPresent)
+        harness->onPresent();
+
+    // Recording reads the picture from its off-screen target and leaves the hidden window alone: copying every
+    // frame into a window nobody sees took longer than drawing many of them.
+    if (!harness || harness->presents || !current->framebuffer)
+        ShowPicture(dc);
 
     // Never more than 60 pictures a second on a real display; headless runs go as fast as they can.
     if (!harness) {
