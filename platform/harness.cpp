@@ -14,6 +14,7 @@ namespace {
 Harness installed;
 bool isInstalled = false;
 std::map<std::string, int> callCounts;
+std::map<std::string, std::chrono::steady_clock::time_point> firstCalls;  // for the start-up figures
 size_t answersGiven = 0;
 }
 
@@ -22,6 +23,7 @@ void InstallHarness(const Harness& harness)
     installed = harness;
     isInstalled = true;
     callCounts.clear();
+    firstCalls.clear();
     answersGiven = 0;
     // The harness never shows anything: draw off screen and keep audio in memory.
 #ifdef _WIN32
@@ -58,8 +60,29 @@ int HarnessCallCount(const char* operation)
     return it == callCounts.end() ? 0 : it->second;
 }
 
+bool HarnessFirstCall(const char* operation, std::chrono::steady_clock::time_point& when)
+{
+    auto it = firstCalls.find(operation);
+    if (it == firstCalls.end())
+        return false;
+    when = it->second;
+    return true;
+}
+
+namespace {
+
+int Count(const char* operation)
+{
+    const int count = ++callCounts[operation];
+    if (count == 1)
+        firstCalls[operation] = std::chrono::steady_clock::now();
+    return count;
+}
+
+}  // namespace
+
 // Calls counted for inspection only (never in a frame's path); forced failures count only under the harness.
-void CountPlatformCall(const char* operation) { ++callCounts[operation]; }
+void CountPlatformCall(const char* operation) { Count(operation); }
 
 bool HarnessCanFail(const std::string& operation)
 {
@@ -83,7 +106,7 @@ bool PlatformCallFails(const char* operation)
 {
     if (!isInstalled)
         return false;
-    int count = ++callCounts[operation];
+    const int count = Count(operation);
     for (const std::string& failure : installed.failures) {
         size_t at = failure.find('@');
         if (failure.compare(0, at, operation) != 0 ||

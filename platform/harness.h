@@ -4,6 +4,7 @@
 
 #include "platform/win32.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -75,3 +76,5 @@ bool HarnessCanFail(const std::string& operation);
 
 // How often a platform operation has been called since the harness was installed.
 int HarnessCallCount(const char* operation);
+// When a platform operation was first called since the harness was installed; false if it has not been.
+bool HarnessFirstCall(const char* operation, std::chrono::steady_clock::time_point& when);

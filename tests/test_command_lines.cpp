@@ -8,6 +8,7 @@
 #include "platform/startup.h"
 #include "platform/win32.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -104,6 +105,37 @@ TEST(CommandLines, CaptureFromAnotherFolderWritesTheLastCallsFrameWherePathsSay)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadLines(start + "/state.jsonl").size(), 301u);
     EXPECT_TRUE(Frame300MatchesInTree(start + "/new/nested/frames/frame-00300.png"));
+}
+
+// The start-up figure and its four stages, which must add up to it; a run that ends before its first picture
+// has no start-up figure to give.
+TEST(CommandLines, BenchSplitsTheStartUpAndSaysWhenNothingWasPresented)
+{
+    const Result r = RunIn("/", Quoted(KORVALE_CAPTURE) + " --until 3 --bench");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    double total = 0, window = 0, resources = 0, music = 0, first = 0;
+    long pages = 0;
+    const size_t at = r.out.find("startup to first presented frame:");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    ASSERT_EQ(std::sscanf(r.out.c_str() + at, "startup to first presented frame: %lf ms, %ld pages", &total, &pages), 2)
+        << r.out;
+    const size_t split = r.out.find("startup  window");
+    ASSERT_NE(split, std::string::npos) << r.out;
+    ASSERT_EQ(std::sscanf(r.out.c_str() + split,
+                          "startup  window and GL driver %lf ms  context, textures and fonts %lf ms  sound and music "
+                          "%lf ms  first frame %lf ms",
+                          &window, &resources, &music, &first),
+              4)
+        << r.out;
+    EXPECT_GT(pages, 0);
+    for (double stage : {window, resources, music, first})
+        EXPECT_GT(stage, 0.0) << r.out;
+    EXPECT_NEAR(window + resources + music + first, total, 0.3) << r.out;
+
+    const Result none = RunIn("/", Quoted(KORVALE_CAPTURE) + " --until 1 --bench");
+    ASSERT_EQ(none.exitCode, 0) << none.err;
+    EXPECT_NE(none.out.find("startup to first presented frame: none presented"), std::string::npos) << none.out;
+    EXPECT_EQ(none.out.find(" ms, "), std::string::npos) << none.out;
 }
 
 TEST(CommandLines, DataFoundBesideAboveOrThroughTheVariable)

@@ -10,6 +10,7 @@
 #include "sequence/timeline.h"
 #include "tools/capture/alloc_count.h"
 #include "tools/capture/png_writer.h"
+#include "tools/capture/startup_figures.h"
 #include "tools/capture/wav_writer.h"
 #include "tools/capture/video.h"
 
@@ -69,9 +70,7 @@ struct Run {
     uint32_t audioFrames = 0;
     std::vector<int16_t> audioBuffer = std::vector<int16_t>(2 * 735);
     std::vector<uint8_t> rgb;
-    Clock::time_point started;
     Clock::time_point frameStarted;
-    double startupSeconds = -1.0;
     std::vector<double> words, planet, nova;  // frame times in milliseconds
     // Heap allocations per phase over steady frames, from one frame's start to the next.
     struct PhaseAllocations {
@@ -329,6 +328,7 @@ void OnIdle()
     run.pending = true;
     run.startDemoFrame = demoFrame;
     run.startPlanet = sceneSwitch;
+    StartupFirstFrameBegins();
     run.frameStarted = Clock::now();
     ++run.renderCalls;
     CountFrameAllocations();
@@ -336,8 +336,7 @@ void OnIdle()
 
 void OnPresent()
 {
-    if (run.startupSeconds < 0)
-        run.startupSeconds = std::chrono::duration<double>(Clock::now() - run.started).count();
+    StartupFirstPresent();
     WriteListedFrame();
     FinishRender();
     VideoAddFrame();
@@ -428,7 +427,7 @@ int main(int argc, char** argv)
     };
     InstallHarness(harness);
 
-    run.started = Clock::now();
+    StartupBegins();
     int exitCode = WinMain(nullptr, nullptr, nullptr, 0);
     FinishRender();
     RemoveHarness();
@@ -445,7 +444,7 @@ int main(int argc, char** argv)
         exitCode = exitCode ? exitCode : 3;
     if (run.options.bench) {
         printf("size %d x %d\n", width, height);
-        printf("startup to first presented frame: %.1f ms\n", 1000.0 * run.startupSeconds);
+        PrintStartup();
         PrintPhase("words", run.words, run.allocations[0]);
         PrintPhase("planet", run.planet, run.allocations[1]);
         PrintPhase("nova", run.nova, run.allocations[2]);
