@@ -142,9 +142,20 @@ stage="$out/korvale-windows-x64"
 rm -rf "$stage"
 mkdir -p "$stage"
 cp "$out/cmake/korvale.exe" "$out/cmake/korvale-capture.exe" "$stage/"
-cp "$prefix"/bin/*.dll "$stage/"
-for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-  cp "$(x86_64-w64-mingw32-g++-posix -print-file-name="$dll")" "$stage/"
+# The DLLs the programs import, and theirs in turn, from the prefix or the compiler's runtime; the system's
+# own (KERNEL32, OPENGL32, ...) are found in neither and stay out.
+pending=("$stage"/korvale.exe "$stage"/korvale-capture.exe)
+while ((${#pending[@]})); do
+  binary="${pending[0]}"
+  pending=("${pending[@]:1}")
+  for dll in $(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
+    [[ -e "$stage/$dll" ]] && continue
+    found="$prefix/bin/$dll"
+    [[ -e "$found" ]] || found="$(x86_64-w64-mingw32-g++-posix -print-file-name="$dll")"
+    [[ "$found" == */* && -e "$found" ]] || continue
+    cp "$found" "$stage/"
+    pending+=("$stage/$dll")
+  done
 done
 # Debug information stays in build-windows/cmake; what is handed out is stripped.
 x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll

@@ -43,7 +43,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i > /dev/null 2>&1
 fi
 
-echo "windows: korvale-capture.exe under Wine, frames $frames and their sound, and the state over 1000 frames"
+# Run from the zip as a user unpacks it, so that a DLL missing from it fails here.
+python3 -m zipfile -e "$win/korvale-windows-x64.zip" "$work/unpacked"
+app="$work/unpacked/korvale-windows-x64"
+echo "windows: korvale-capture.exe from the zip under Wine, frames $frames and their sound, and the state over 1000 frames"
 mkdir -p "$work/linux" "$work/wine"
 (cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
   ./korvale-capture --until 6501 --frames "$frames" --out "$work/linux" --audio "$work/linux/sound.wav" > /dev/null 2>&1)
@@ -51,13 +54,12 @@ mkdir -p "$work/linux" "$work/wine"
   ./korvale-capture --until 1000 --state "$work/linux/state.jsonl" > /dev/null 2>&1)
 start=$(date +%s)
 # The windows driver draws in a hidden window (no EGL for the offscreen one); a hung run meets the timeout.
-(cd "$win" && SDL_VIDEODRIVER=windows SDL_AUDIODRIVER=dummy timeout 300 wine korvale-capture.exe --until 6501 --frames "$frames" \
+(cd "$app" && SDL_VIDEODRIVER=windows SDL_AUDIODRIVER=dummy timeout 300 wine korvale-capture.exe --until 6501 --frames "$frames" \
   --out wine-frames --audio wine-sound.wav > "$work/wine/log" 2>&1 && mv wine-frames/* "$work/wine/" &&
   mv wine-sound.wav "$work/wine/sound.wav" &&
   SDL_VIDEODRIVER=windows SDL_AUDIODRIVER=dummy timeout 120 wine korvale-capture.exe --until 1000 --state wine-state.jsonl \
   >> "$work/wine/log" 2>&1 && mv wine-state.jsonl "$work/wine/state.jsonl") ||
   { echo "windows: korvale-capture.exe failed under Wine:" >&2; tail -n 20 "$work/wine/log" >&2; exit 1; }
-rmdir "$win/wine-frames" 2>/dev/null || true
 echo "windows: Wine runs took $(( $(date +%s) - start )) s"
 
 failed=0
