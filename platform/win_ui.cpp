@@ -174,7 +174,20 @@ bool EnsureVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        fprintf(stderr, "korvale: no window system: %s\n", SDL_GetError());
+        return false;
+    }
+    // With no display SDL falls back to drawing off screen: the demo would play unseen, with no key to end
+    // it. Only the harness, or someone naming that driver, wants that.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!CurrentHarness() && !getenv("SDL_VIDEODRIVER") && driver &&
+        (!strcmp(driver, "offscreen") || !strcmp(driver, "dummy"))) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        fprintf(stderr, "korvale: no display to open the window on; DISPLAY or WAYLAND_DISPLAY must name one\n");
+        return false;
+    }
+    return true;
 }
 
 void PostPlatformMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -65,6 +65,19 @@ TEST(CommandLines, KorvaleHelpVersionAndUnknownOption)
     EXPECT_EQ(wrong.out, "");
 }
 
+// Started where there is no display (a terminal over ssh), the program must not fall back to drawing
+// unseen, with no key to end it: it says why and ends as a failed window does.
+TEST(CommandLines, KorvaleWithoutADisplaySaysSoAndEnds)
+{
+    for (const char* option : {"--window", "--fullscreen"}) {
+        const Result r = RunIn("/", "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 " +
+                                        Quoted(KORVALE_PROGRAM) + " " + option);
+        EXPECT_EQ(r.exitCode, 1) << option << ": " << r.err;
+        EXPECT_NE(r.err.find("korvale: no display to open the window on"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("ERROR: Window Creation Error."), std::string::npos) << r.err;
+    }
+}
+
 TEST(CommandLines, StartQuestionAnsweredInAdvanceOnce)
 {
     // No harness and no display: an unanswered question takes its default, Yes.
