@@ -101,6 +101,7 @@ TEST(CommandLines, CaptureRefusesBadCommandLinesAtOnce)
         {"--fail NoSuchCall", "no operation NoSuchCall"},
         {"--fail SetPixelFormat@0", "no operation SetPixelFormat@0"},
         {"--no-such-option", "unknown option"},
+        {"--video run.avi", "run.avi must end in .mp4"},
     };
     for (const auto& [args, message] : refused) {
         const Result r = RunIn("/", Quoted(KORVALE_CAPTURE) + " " + args);

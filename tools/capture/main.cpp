@@ -15,6 +15,7 @@
 #include "tools/capture/video.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -194,6 +195,13 @@ Options Parse(int argc, char** argv)
             options.audioPath = value();
         } else if (arg == "--video") {
             options.videoPath = value();
+            // H.264 with AAC is written as MP4; other containers would fail only after the whole run.
+            const std::string& path = options.videoPath;
+            std::string ending = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+            for (char& c : ending)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (ending != ".mp4")
+                Usage("--video writes an MP4 file: " + path + " must end in .mp4");
         } else if (arg == "--size") {
             const std::string size = value();
             const size_t x = size.find('x');

@@ -286,6 +286,7 @@ bool VideoFinish()
     RemoveSideFiles();
     if (!ok) {
         fprintf(stderr, "korvale-capture: muxing %s failed\n", video.path.c_str());
+        remove(video.path.c_str());  // nothing half-written is left to be taken for the video
         return false;
     }
     fprintf(stderr, "video: %ld frames (%.1f s) written to %s\n", video.frames,
