@@ -72,7 +72,7 @@ void PrintStartup()
         printf(", %ld pages first touched", faultsAtPresent - faultsAtStart);
     printf("\n");
     Clock::time_point context, sound;
-    // A stage skipped (a failure answered by going on) leaves its share to the next.
+    // A run that never reached one of these calls has no split to give.
     if (!HarnessFirstCall("wglCreateContext", context) || !HarnessFirstCall("FSOUND_Init", sound) ||
         !frameBegun || !(started <= context && context <= sound && sound <= firstFrame))
         return;
