@@ -13,8 +13,11 @@
 namespace {
 Harness installed;
 bool isInstalled = false;
-std::map<std::string, int> callCounts;
-std::map<std::string, std::chrono::steady_clock::time_point> firstCalls;  // for the start-up figures
+struct CallRecord {
+    int count = 0;
+    std::chrono::steady_clock::time_point first;  // for the start-up figures
+};
+std::map<std::string, CallRecord> calls;
 size_t answersGiven = 0;
 }
 
@@ -22,8 +25,7 @@ void InstallHarness(const Harness& harness)
 {
     installed = harness;
     isInstalled = true;
-    callCounts.clear();
-    firstCalls.clear();
+    calls.clear();
     answersGiven = 0;
     // The harness never shows anything: draw off screen and keep audio in memory.
 #ifdef _WIN32
@@ -56,16 +58,16 @@ const Harness* CurrentHarness() { return isInstalled ? &installed : nullptr; }
 
 int HarnessCallCount(const char* operation)
 {
-    auto it = callCounts.find(operation);
-    return it == callCounts.end() ? 0 : it->second;
+    auto it = calls.find(operation);
+    return it == calls.end() ? 0 : it->second.count;
 }
 
 bool HarnessFirstCall(const char* operation, std::chrono::steady_clock::time_point& when)
 {
-    auto it = firstCalls.find(operation);
-    if (it == firstCalls.end())
+    auto it = calls.find(operation);
+    if (it == calls.end())
         return false;
-    when = it->second;
+    when = it->second.first;
     return true;
 }
 
@@ -73,10 +75,10 @@ namespace {
 
 int Count(const char* operation)
 {
-    const int count = ++callCounts[operation];
-    if (count == 1)
-        firstCalls[operation] = std::chrono::steady_clock::now();
-    return count;
+    CallRecord& record = calls[operation];
+    if (record.count++ == 0)
+        record.first = std::chrono::steady_clock::now();
+    return record.count;
 }
 
 }  // namespace

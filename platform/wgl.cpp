@@ -349,8 +349,7 @@ BOOL WINAPI SwapBuffers(HDC dc)
     if (harness && harness->onPresent)
         harness->onPresent();
 
-    // Recording reads the picture from its off-screen target and leaves the hidden window alone: copying every
-    // frame into a window nobody sees took longer than drawing many of them.
+    // A recording harness reads the picture from its off-screen target (Harness::presents).
     if (!harness || harness->presents || !current->framebuffer)
         ShowPicture(dc);
 
