@@ -212,10 +212,17 @@ TEST(CommandLines, CaptureEndsTheRunWhenAWriteFails)
 
 TEST(CommandLines, SoundDeviceTriedOnceWhenThereIsNone)
 {
+    // The driver is put back after: tests run later in this process open the dummy device.
+    const char* before = getenv("SDL_AUDIODRIVER");
+    const std::string driver = before ? before : "";
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     EXPECT_FALSE(FSOUND_Init(44100, 32, 0));
     for (int i = 0; i < 3; ++i)
         PlaySoundA("data/bangshrt1.wav", nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
     EXPECT_EQ(HarnessCallCount("SDL_OpenAudioDevice"), 1);
     FSOUND_Close();
+    if (before)
+        setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
+    else
+        unsetenv("SDL_AUDIODRIVER");
 }
