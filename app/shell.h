@@ -2,8 +2,8 @@
 // they share (keys, activity, display mode, music).
 #pragma once
 
-#include "platform/music.h"
-#include "platform/win32.h"
+#include "platform/windows/music.h"
+#include "platform/windows/win32.h"
 
 extern bool keys[256];
 extern bool active;

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/constants.h"
-#include "platform/win32.h"
+#include "platform/windows/win32.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // service: size and channels first, then the picture straight into the image's own buffer.
 #include "resources/image.h"
 
-#include "platform/jpeg.h"
+#include "platform/media/jpeg.h"
 
 #include <new>
 #include <utility>

@@ -5,8 +5,8 @@
 #include "core/rand15.h"
 #include "effects/fire_ring.h"
 #include "effects/vortex.h"
-#include "platform/harness.h"
-#include "platform/startup.h"
+#include "platform/harness/harness.h"
+#include "platform/host/startup.h"
 
 #include <png.h>
 

@@ -3,10 +3,10 @@
 // tried only once.
 #include "tests/support.h"
 
-#include "platform/harness.h"
-#include "platform/music.h"
-#include "platform/startup.h"
-#include "platform/win32.h"
+#include "platform/harness/harness.h"
+#include "platform/windows/music.h"
+#include "platform/host/startup.h"
+#include "platform/windows/win32.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // and a message box closed without a choice is shown once.
 #include "tests/support.h"
 
-#include "platform/harness.h"
-#include "platform/win32.h"
+#include "platform/harness/harness.h"
+#include "platform/windows/win32.h"
 
 #include <gmock/gmock.h>
 

@@ -4,7 +4,7 @@
 #include "app/init_scene.h"
 #include "resources/quadric.h"
 #include "app/shell.h"
-#include "platform/gdi_fonts.h"
+#include "platform/windows/gdi_fonts.h"
 #include "resources/fonts.h"
 #include "resources/texture.h"
 #include "tests/gl_probe.h"

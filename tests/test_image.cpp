@@ -1,7 +1,7 @@
 // Image buffers and JPEG decoding: sizes and their refusals, grey and colour output, row order, odd
 // widths, unreadable and hostile files.
 #include "jpeg_maker.h"
-#include "platform/jpeg.h"
+#include "platform/media/jpeg.h"
 #include "resources/image.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Music keys, the notice rule and the mixed audio, run headless through korvale-capture; the keys without
 // sound output or module, run in process.
 #include "app/shell.h"
-#include "platform/harness.h"
+#include "platform/harness/harness.h"
 #include "sequence/timeline.h"
 #include "tests/support.h"
 

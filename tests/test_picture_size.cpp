@@ -3,7 +3,7 @@
 #include "tests/support.h"
 
 #include "app/shell.h"
-#include "platform/harness.h"
+#include "platform/harness/harness.h"
 #include "resources/fonts.h"
 
 #include <GL/gl.h>

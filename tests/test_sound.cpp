@@ -2,9 +2,9 @@
 // module's songs and stop, all pulled through the harness's mixer.
 #include "tests/support.h"
 
-#include "platform/harness.h"
-#include "platform/music.h"
-#include "platform/win32.h"
+#include "platform/harness/harness.h"
+#include "platform/windows/music.h"
+#include "platform/windows/win32.h"
 
 #include <cstdlib>
 #include <vector>

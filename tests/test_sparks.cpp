@@ -2,7 +2,7 @@
 #include "core/rand15.h"
 #include "app/shell.h"
 #include "effects/spark_burst.h"
-#include "platform/harness.h"
+#include "platform/harness/harness.h"
 #include "tests/gl_probe.h"
 #include "tests/rand_replica.h"
 #include "tests/support.h"

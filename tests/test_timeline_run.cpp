@@ -5,7 +5,7 @@
 #include "core/rand15.h"
 #include "effects/fire_ring.h"
 #include "effects/spark_burst.h"
-#include "platform/harness.h"
+#include "platform/harness/harness.h"
 #include "sequence/overlays.h"
 #include "sequence/timeline.h"
 #include "tests/rand_replica.h"

@@ -5,7 +5,7 @@
 #include "app/init_scene.h"
 #include "resources/quadric.h"
 #include "app/shell.h"
-#include "platform/harness.h"
+#include "platform/harness/harness.h"
 #include "resources/fonts.h"
 #include "resources/texture.h"
 #include "sequence/timeline.h"

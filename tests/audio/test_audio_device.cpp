@@ -1,9 +1,9 @@
 // The sound services against a real SDL audio device (the dummy driver by default): the audio thread mixes
 // while the main thread switches songs, replaces effects, frees the song and closes the device. Built on its
 // own so that the thread checker can run it; mixing is checked not to allocate.
-#include "platform/harness.h"
-#include "platform/music.h"
-#include "platform/win32.h"
+#include "platform/harness/harness.h"
+#include "platform/windows/music.h"
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

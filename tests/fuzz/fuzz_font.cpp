@@ -1,8 +1,8 @@
 // Fuzz target for the outline fonts over FreeType: each input is added as a font file and, when FreeType
 // reads a family name from it, that family's printable codes are turned into extruded outline lists (no GL
 // context is current, so the lists themselves are not kept) with their metrics checked.
-#include "platform/gdi_fonts.h"
-#include "platform/win32.h"
+#include "platform/windows/gdi_fonts.h"
+#include "platform/windows/win32.h"
 #include "tests/fuzz/memory_file.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 // Fuzz target for JpegImage::LoadJpeg: each input becomes the contents of an in-memory file, decoded as
 // colour and as grey; a decoded image must have the size it claims.
-#include "platform/jpeg.h"
+#include "platform/media/jpeg.h"
 #include "resources/image.h"
 
 #include <sys/mman.h>

@@ -2,7 +2,7 @@
 // to the context, the context with the textures and fonts up to the sound, the music up to the first frame.
 #include "tools/capture/startup_figures.h"
 
-#include "platform/harness.h"
+#include "platform/harness/harness.h"
 
 #include <chrono>
 #include <cstdio>

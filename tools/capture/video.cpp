@@ -4,7 +4,7 @@
 // read back one frame late and written to the pipe by a thread of their own, so drawing goes on meanwhile.
 #include "tools/capture/video.h"
 
-#include "platform/harness.h"
+#include "platform/harness/harness.h"
 #include "tools/capture/wav_writer.h"
 
 #include <spawn.h>

@@ -1,5 +1,5 @@
 // Reads WAV files with SDL's loader and converts them with SDL's converter to 16-bit stereo.
-#include "platform/wav.h"
+#include "platform/media/wav.h"
 
 #include <SDL.h>
 

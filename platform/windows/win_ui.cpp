@@ -1,8 +1,10 @@
 // Windows UI stand-ins over SDL2: window classes, windows, the message queue and window procedure calls,
 // message boxes, the display-mode request and the cursor.
-#include "platform/internal.h"
+#include "platform/windows/win_ui.h"
 
-#include "platform/gdi_fonts.h"
+#include "platform/host/startup.h"
+#include "platform/windows/gdi_fonts.h"
+#include "platform/windows/picture.h"
 
 #include <algorithm>
 #include <cstdio>

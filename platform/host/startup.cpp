@@ -1,10 +1,9 @@
 // Start-up services shared by korvale, korvale-capture and the tests: the data folder lookup and the
 // answer given in advance to the first Yes/No box.
-#include "platform/startup.h"
+#include "platform/host/startup.h"
 
-#include "platform/internal.h"
 #ifdef _WIN32
-#include "platform/windows_host.h"
+#include "platform/host/windows_host.h"
 #endif
 
 #include <cstdio>

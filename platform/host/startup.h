@@ -1,6 +1,5 @@
 // What the process sets up before the demo starts: the data folder as working directory, command-line paths
-// kept relative to where the user started, an answer to the start question given in advance, and the picture's
-// resolution.
+// kept relative to where the user started, and an answer to the start question given in advance.
 #pragma once
 
 #include <string>
@@ -16,8 +15,5 @@ std::string PathFromStart(const std::string& path);
 
 // The next Yes/No message box is not shown but answered with `answer` (IDYES or IDNO), once.
 void AnswerNextQuestion(int answer);
-
-// How large the picture is drawn: at the size it is shown (native), at the demo's 640 x 480 stretched
-// (classic), or native on a hardware renderer and classic on a software one (auto).
-enum class PictureResolution { Auto, Native, Classic };
-void ChoosePictureResolution(PictureResolution choice);
+// The answer given in advance to the next Yes/No box, 0 when none; taken once.
+int TakePresetAnswer();

@@ -1,7 +1,8 @@
 // The process entry: reads the command line, makes the data folder the working directory and hands over to
 // the demo's WinMain.
-#include "platform/startup.h"
-#include "platform/win32.h"
+#include "platform/host/startup.h"
+#include "platform/windows/picture.h"
+#include "platform/windows/win32.h"
 
 #include <cstdio>
 #include <cstring>

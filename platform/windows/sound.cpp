@@ -1,9 +1,10 @@
 // The sound services over one SDL audio device: the tracker module through libopenmpt and the single
 // effect voice behind PlaySoundA, mixed together at 44100 Hz stereo. Under the harness there is no
 // device and the mixer advances only when pulled.
-#include "platform/internal.h"
-#include "platform/music.h"
-#include "platform/wav.h"
+#include "platform/windows/win_ui.h"
+#include "platform/windows/sound.h"
+#include "platform/windows/music.h"
+#include "platform/media/wav.h"
 
 #include <libopenmpt/libopenmpt.h>
 

@@ -2,7 +2,7 @@
 // the font selected into each device context.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/windows/win32.h"
 
 #include <string>
 

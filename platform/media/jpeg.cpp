@@ -1,6 +1,6 @@
 // The JPEG service over libjpeg-turbo's TurboJPEG API: the file is read whole, its header parsed on open,
 // and the picture decoded bottom row first into the caller's buffer.
-#include "platform/jpeg.h"
+#include "platform/media/jpeg.h"
 
 #include <turbojpeg.h>
 

@@ -1,23 +1,17 @@
-// WGL stand-ins over SDL2's GL contexts: pixel format, context creation and activation, and presenting,
-// with the picture drawn off screen (at the size shown, or at the display mode asked for) and shown at 4:3.
-#include "platform/internal.h"
+// The picture the demo draws: its off-screen target (sized at the display mode asked for, or at the size
+// shown), the line widening that keeps a larger picture's weight, the resolution choice, and showing it at 4:3.
+#include "platform/windows/picture.h"
 
-#include "platform/startup.h"
+#include "platform/windows/contexts.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <vector>
 
 namespace {
 
-HGLRC current = nullptr;
-// Every context made and not yet deleted, as the window system keeps them: a failed deletion leaves one.
-std::vector<std::unique_ptr<HGLRC__>> contexts;
-Uint64 lastPresent = 0;
 PictureResolution resolution = PictureResolution::Auto;
 bool resolutionReported = false;
 
@@ -165,90 +159,13 @@ bool CreateDrawTarget(HGLRC context)
 
 }  // namespace
 
-HGLRC CurrentContext() { return current; }
-
 void ChoosePictureResolution(PictureResolution choice) { resolution = choice; }
 
-int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request)
+bool PrepareContextPicture(HGLRC context)
 {
-    if (PlatformCallFails("ChoosePixelFormat") || !dc || !request)
-        return 0;
-    if (request->nSize != sizeof(PIXELFORMATDESCRIPTOR) || !(request->dwFlags & PFD_SUPPORT_OPENGL))
-        return 0;
-    return 1;  // the one format offered: RGBA 8-8-8, double buffered, 16-bit depth
-}
-
-BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*)
-{
-    if (PlatformCallFails("SetPixelFormat") || !dc || format != 1 || dc->pixelFormat != 0)
-        return FALSE;
-    dc->pixelFormat = format;
-    return TRUE;
-}
-
-HGLRC WINAPI wglCreateContext(HDC dc)
-{
-    if (PlatformCallFails("wglCreateContext") || !dc || !dc->pixelFormat)
-        return nullptr;
-    SDL_GLContext context = SDL_GL_CreateContext(dc->window->sdl);
-    if (!context)
-        return nullptr;
-    // A new context is not current until asked for.
-    SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
-    if (current)
-        SDL_GL_MakeCurrent(current->window->sdl, current->context);
-    auto made = std::make_unique<HGLRC__>();
-    made->context = context;
-    made->window = dc->window;
-    contexts.push_back(std::move(made));
-    return contexts.back().get();
-}
-
-BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
-{
-    if (const Harness* harness = CurrentHarness(); harness && harness->onRelease && !context && current)
-        harness->onRelease();
-    if (PlatformCallFails("wglMakeCurrent"))
-        return FALSE;
-    if (!context) {
-        if (current)
-            SDL_GL_MakeCurrent(current->window->sdl, nullptr);
-        current = nullptr;
-        return TRUE;
-    }
-    if (!dc || dc->window != context->window)
-        return FALSE;
-    if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
-        return FALSE;
-    // A window without its picture cannot show the demo: the activation fails.
     if (!context->framebuffer)
         context->native = DrawsNatively();
-    if ((context->native || context->window->fullscreen) && !context->framebuffer && !CreateDrawTarget(context)) {
-        SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
-        if (current)
-            SDL_GL_MakeCurrent(current->window->sdl, current->context);
-        return FALSE;
-    }
-    current = context;
-    BindDrawTarget(context);
-    SDL_GL_SetSwapInterval(CurrentHarness() ? 0 : 1);
-    return TRUE;
-}
-
-BOOL WINAPI wglDeleteContext(HGLRC context)
-{
-    if (PlatformCallFails("wglDeleteContext") || !context)
-        return FALSE;
-    if (context == current)
-        current = nullptr;
-    // The off-screen target's objects die with the context.
-    SDL_GL_DeleteContext(context->context);
-    for (auto it = contexts.begin(); it != contexts.end(); ++it)
-        if (it->get() == context) {
-            contexts.erase(it);
-            break;
-        }
-    return TRUE;
+    return !(context->native || context->window->fullscreen) || context->framebuffer || CreateDrawTarget(context);
 }
 
 void BindDrawTarget(HGLRC context)
@@ -271,6 +188,7 @@ void Fit4By3(int width, int height, int* left, int* bottom, int* fitWidth, int* 
 
 bool NativePictureSize(HWND window, int* width, int* height)
 {
+    HGLRC current = CurrentContext();
     if (!current || current->window != window || !current->native)
         return false;
     *width = current->pictureWidth;
@@ -280,6 +198,7 @@ bool NativePictureSize(HWND window, int* width, int* height)
 
 bool ResizeNativePicture(HWND window, int* width, int* height)
 {
+    HGLRC current = CurrentContext();
     if (!current || current->window != window || !current->native || !current->framebuffer)
         return false;
     int shownWidth = 0, shownHeight = 0, left = 0, bottom = 0, newWidth = 0, newHeight = 0;
@@ -308,61 +227,28 @@ bool BindPictureForReading(HGLRC context)
     return true;
 }
 
-namespace {
-
-// Shows the current context's picture in its window: letterboxed from the off-screen target, or swapped.
 void ShowPicture(HDC dc)
 {
-    SDL_Window* window = dc->window->sdl;
-    if (BindPictureForReading(current)) {
-        int width = 0, height = 0, left = 0, bottom = 0, shownWidth = 0, shownHeight = 0;
-        SDL_GL_GetDrawableSize(window, &width, &height);
-        // Largest 4:3 rectangle centred in the window; the rest stays black.
-        Fit4By3(width, height, &left, &bottom, &shownWidth, &shownHeight);
-        bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-        glDisable(GL_SCISSOR_TEST);
-        GLfloat clear[4];
-        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glClearColor(clear[0], clear[1], clear[2], clear[3]);
-        // A native picture has the shown size already: the blit copies it pixel for pixel.
-        blitFramebuffer(0, 0, current->pictureWidth, current->pictureHeight, left, bottom, left + shownWidth,
-                        bottom + shownHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-        if (scissor)
-            glEnable(GL_SCISSOR_TEST);
-        SDL_GL_SwapWindow(window);
-        bindFramebuffer(GL_FRAMEBUFFER, current->framebuffer);
-    } else {
-        SDL_GL_SwapWindow(window);
-    }
+    HGLRC current = CurrentContext();
+    if (!current || !BindPictureForReading(current))
+        return;  // drawn straight into the window's back buffer
+    int width = 0, height = 0, left = 0, bottom = 0, shownWidth = 0, shownHeight = 0;
+    SDL_GL_GetDrawableSize(dc->window->sdl, &width, &height);
+    // Largest 4:3 rectangle centred in the window; the rest stays black.
+    Fit4By3(width, height, &left, &bottom, &shownWidth, &shownHeight);
+    bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    // A native picture has the shown size already: the blit copies it pixel for pixel.
+    blitFramebuffer(0, 0, current->pictureWidth, current->pictureHeight, left, bottom, left + shownWidth,
+                    bottom + shownHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
+    bindFramebuffer(GL_FRAMEBUFFER, current->framebuffer);
 }
 
-}  // namespace
-
-BOOL WINAPI SwapBuffers(HDC dc)
-{
-    if (!dc || !current || current->window != dc->window)
-        return FALSE;
-    const Harness* harness = CurrentHarness();
-    if (harness && harness->onPresent)
-        harness->onPresent();
-
-    // A recording harness reads the picture from its off-screen target (Harness::presents).
-    if (!harness || harness->presents || !current->framebuffer)
-        ShowPicture(dc);
-
-    // Never more than 60 pictures a second on a real display; headless runs go as fast as they can.
-    if (!harness) {
-        const Uint64 frequency = SDL_GetPerformanceFrequency();
-        const Uint64 frameTicks = frequency / 60;
-        Uint64 now = SDL_GetPerformanceCounter();
-        if (lastPresent && now - lastPresent < frameTicks) {
-            SDL_Delay(static_cast<Uint32>((frameTicks - (now - lastPresent)) * 1000 / frequency));
-            now = SDL_GetPerformanceCounter();
-        }
-        lastPresent = now;
-    }
-    return TRUE;
-}

@@ -1,5 +1,8 @@
 // The test harness: forced failures, call counts and the hooks that tests and korvale-capture install.
-#include "platform/internal.h"
+#include "platform/harness/harness.h"
+#include "platform/windows/contexts.h"
+#include "platform/windows/picture.h"
+#include "platform/windows/sound.h"
 
 #include <GL/gl.h>
 
@@ -13,20 +16,13 @@
 namespace {
 Harness installed;
 bool isInstalled = false;
-struct CallRecord {
-    int count = 0;
-    std::chrono::steady_clock::time_point first;  // for the start-up figures
-};
-std::map<std::string, CallRecord> calls;
-size_t answersGiven = 0;
 }
 
 void InstallHarness(const Harness& harness)
 {
     installed = harness;
     isInstalled = true;
-    calls.clear();
-    answersGiven = 0;
+    SetCurrentHarness(&installed);
     // The harness never shows anything: draw off screen and keep audio in memory.
 #ifdef _WIN32
     // No EGL for the offscreen driver on Windows: frames are drawn in a hidden window.
@@ -40,59 +36,30 @@ void InstallHarness(const Harness& harness)
 
 void RemoveHarness()
 {
+    SetCurrentHarness(nullptr);
     installed = Harness{};
     isInstalled = false;
 }
 
 bool HarnessInstalled() { return isInstalled; }
 
-int NextHarnessAnswer()
-{
-    const std::vector<int>& answers = installed.answers;
-    if (answers.empty())
-        return IDYES;
-    return answers[std::min(answersGiven++, answers.size() - 1)];
-}
-
-const Harness* CurrentHarness() { return isInstalled ? &installed : nullptr; }
-
 int HarnessCallCount(const char* operation)
 {
-    auto it = calls.find(operation);
-    return it == calls.end() ? 0 : it->second.count;
+    const PlatformCallRecord* record = FindPlatformCall(operation);
+    return record ? record->count : 0;
 }
 
 bool HarnessFirstCall(const char* operation, std::chrono::steady_clock::time_point& when)
 {
-    auto it = calls.find(operation);
-    if (it == calls.end())
+    const PlatformCallRecord* record = FindPlatformCall(operation);
+    if (!record)
         return false;
-    when = it->second.first;
+    when = record->first;
     return true;
 }
 
-namespace {
-
-int Count(const char* operation)
-{
-    CallRecord& record = calls[operation];
-    if (record.count++ == 0)
-        record.first = std::chrono::steady_clock::now();
-    return record.count;
-}
-
-}  // namespace
-
-// Calls counted for inspection only (never in a frame's path); forced failures count only under the harness.
-void CountPlatformCall(const char* operation) { Count(operation); }
-
 bool HarnessCanFail(const std::string& operation)
 {
-    // Every name the stand-ins pass to PlatformCallFails.
-    static const char* const known[] = {
-        "ChangeDisplaySettingsA", "ChoosePixelFormat", "CreateWindowExA", "DestroyWindow", "FMUSIC_LoadSong",
-        "FSOUND_Init", "GetDC", "RegisterClassA", "ReleaseDC", "SetPixelFormat", "UnregisterClassA",
-        "wglCreateContext", "wglDeleteContext", "wglMakeCurrent"};
     const size_t at = operation.find('@');
     const std::string name = operation.substr(0, at);
     if (at != std::string::npos) {
@@ -101,23 +68,8 @@ bool HarnessCanFail(const std::string& operation)
             std::atoi(count.c_str()) < 1)
             return false;
     }
-    return std::find(std::begin(known), std::end(known), name) != std::end(known);
-}
-
-bool PlatformCallFails(const char* operation)
-{
-    if (!isInstalled)
-        return false;
-    const int count = Count(operation);
-    for (const std::string& failure : installed.failures) {
-        size_t at = failure.find('@');
-        if (failure.compare(0, at, operation) != 0 ||
-            (at == std::string::npos ? failure.size() : at) != std::strlen(operation))
-            continue;
-        if (at == std::string::npos || std::atoi(failure.c_str() + at + 1) == count)
-            return true;
-    }
-    return false;
+    return std::find(std::begin(kFailableOperations), std::end(kFailableOperations), name) !=
+           std::end(kFailableOperations);
 }
 
 void HarnessPostKey(int virtualKey, bool down)

@@ -2,11 +2,11 @@
 // device contexts, and per-code display lists drawing extruded glyph contours as lines, em square = 1.0.
 // Faces not among the added files come from fontconfig's best match for a sans-serif of the asked weight
 // (on Windows, from a heavy sans-serif file of the system's fonts folder).
-#include "platform/gdi_fonts.h"
+#include "platform/windows/gdi_fonts.h"
 
 #include <GL/gl.h>
 #ifdef _WIN32
-#include "platform/windows_host.h"
+#include "platform/host/windows_host.h"
 #else
 #include <fontconfig/fontconfig.h>
 #endif

@@ -1,6 +1,8 @@
 // Frame read-back for recording: two pixel-buffer objects in turn, so that a frame's copy is handed over one
 // frame later and the drawing does not wait for the copy it has just asked for.
-#include "platform/internal.h"
+#include "platform/harness/harness.h"
+#include "platform/windows/contexts.h"
+#include "platform/windows/picture.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>

@@ -1,8 +1,8 @@
-// The seam through which tests and korvale-capture drive the platform layer headless: scripted answers and
+// The harness through which tests and korvale-capture drive the platform layer headless: scripted answers and
 // keys, forced failures of named operations, frame read-back and the mixed audio pulled without a device.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/windows/seam.h"
 
 #include <chrono>
 #include <cstdint>
@@ -10,35 +10,6 @@
 #include <string>
 #include <vector>
 
-struct Harness {
-    // Replies to the Yes/No message boxes in turn (IDYES or IDNO), the last one repeated; OK boxes are
-    // answered with IDOK.
-    std::vector<int> answers{IDYES};
-    // Operations made to fail, by platform name ("SetPixelFormat"), or "NAME@N" for the N-th call only.
-    std::vector<std::string> failures;
-    // The size the picture is shown at (the screen when full screen, the client area a window is resized to),
-    // drawn at that size as on a hardware renderer and read back with black bars; 0: the demo's 640 x 480
-    // drawn as on a software renderer.
-    int width = 0;
-    int height = 0;
-    // PeekMessageA found the queue empty: the frame loop is about to draw. Keys posted here are returned
-    // by the same PeekMessageA call.
-    std::function<void()> onIdle;
-    // SwapBuffers is about to present the back buffer (still readable with HarnessReadFrame).
-    std::function<void()> onPresent;
-    // The current context is about to be let go: the last frame drawn, never presented, is still readable.
-    std::function<void()> onRelease;
-    // Every message box, after it has been answered.
-    std::function<void(const char* caption, const char* text, UINT type, int result)> onMessageBox;
-    // Every PlaySoundA call with a file name.
-    std::function<void(const char* fileName)> onSound;
-    // SwapBuffers shows the picture in the (hidden) window. Recording reads the picture itself and turns this
-    // off: copying every frame into a window nobody sees took longer than drawing many of them.
-    bool presents = true;
-    // Sound plays through a real SDL audio device (SDL_AUDIODRIVER picks it, "dummy" by default) instead of
-    // being pulled with HarnessMixAudio.
-    bool audioDevice = false;
-};
 
 void InstallHarness(const Harness& harness);
 void RemoveHarness();

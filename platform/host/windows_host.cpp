@@ -1,7 +1,7 @@
 // The real Windows calls behind platform/windows_host.h, and a console for a program started from one.
 // Empty on other systems. Includes <windows.h>, so never platform/win32.h.
 #ifdef _WIN32
-#include "platform/windows_host.h"
+#include "platform/host/windows_host.h"
 
 // The build sets these for the GL headers; <windows.h> defines them its own way.
 #undef APIENTRY

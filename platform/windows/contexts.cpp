@@ -1,0 +1,119 @@
+// WGL stand-ins over SDL2's GL contexts: pixel format, context creation, activation and deletion, and
+// presenting the finished picture.
+#include "platform/windows/contexts.h"
+
+#include "platform/windows/pacer.h"
+#include "platform/windows/picture.h"
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+HGLRC current = nullptr;
+// Every context made and not yet deleted, as the window system keeps them: a failed deletion leaves one.
+std::vector<std::unique_ptr<HGLRC__>> contexts;
+
+}  // namespace
+
+HGLRC CurrentContext() { return current; }
+
+int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request)
+{
+    if (PlatformCallFails("ChoosePixelFormat") || !dc || !request)
+        return 0;
+    if (request->nSize != sizeof(PIXELFORMATDESCRIPTOR) || !(request->dwFlags & PFD_SUPPORT_OPENGL))
+        return 0;
+    return 1;  // the one format offered: RGBA 8-8-8, double buffered, 16-bit depth
+}
+
+BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*)
+{
+    if (PlatformCallFails("SetPixelFormat") || !dc || format != 1 || dc->pixelFormat != 0)
+        return FALSE;
+    dc->pixelFormat = format;
+    return TRUE;
+}
+
+HGLRC WINAPI wglCreateContext(HDC dc)
+{
+    if (PlatformCallFails("wglCreateContext") || !dc || !dc->pixelFormat)
+        return nullptr;
+    SDL_GLContext context = SDL_GL_CreateContext(dc->window->sdl);
+    if (!context)
+        return nullptr;
+    // A new context is not current until asked for.
+    SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
+    if (current)
+        SDL_GL_MakeCurrent(current->window->sdl, current->context);
+    auto made = std::make_unique<HGLRC__>();
+    made->context = context;
+    made->window = dc->window;
+    contexts.push_back(std::move(made));
+    return contexts.back().get();
+}
+
+BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
+{
+    if (const Harness* harness = CurrentHarness(); harness && harness->onRelease && !context && current)
+        harness->onRelease();
+    if (PlatformCallFails("wglMakeCurrent"))
+        return FALSE;
+    if (!context) {
+        if (current)
+            SDL_GL_MakeCurrent(current->window->sdl, nullptr);
+        current = nullptr;
+        return TRUE;
+    }
+    if (!dc || dc->window != context->window)
+        return FALSE;
+    if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
+        return FALSE;
+    // A window without its picture cannot show the demo: the activation fails.
+    if (!PrepareContextPicture(context)) {
+        SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
+        if (current)
+            SDL_GL_MakeCurrent(current->window->sdl, current->context);
+        return FALSE;
+    }
+    current = context;
+    BindDrawTarget(context);
+    if (CurrentHarness())
+        SDL_GL_SetSwapInterval(0);
+    return TRUE;
+}
+
+BOOL WINAPI wglDeleteContext(HGLRC context)
+{
+    if (PlatformCallFails("wglDeleteContext") || !context)
+        return FALSE;
+    if (context == current)
+        current = nullptr;
+    // The off-screen target's objects die with the context.
+    SDL_GL_DeleteContext(context->context);
+    for (auto it = contexts.begin(); it != contexts.end(); ++it)
+        if (it->get() == context) {
+            contexts.erase(it);
+            break;
+        }
+    return TRUE;
+}
+
+BOOL WINAPI SwapBuffers(HDC dc)
+{
+    if (!dc || !current || current->window != dc->window)
+        return FALSE;
+    const Harness* harness = CurrentHarness();
+    if (harness && harness->onPresent)
+        harness->onPresent();
+    // A recording harness reads the picture from its off-screen target (Harness::presents); headless runs go
+    // as fast as they can, a real display keeps the schedule.
+    if (harness && !harness->presents && current->framebuffer)
+        return TRUE;
+    ShowPicture(dc);
+    if (harness)
+        SDL_GL_SwapWindow(dc->window->sdl);
+    else
+        PacerPresent();
+    return TRUE;
+}

@@ -1,0 +1,65 @@
+// The seam between the Windows-style stand-ins and the test harness: what an installed harness asks of them
+// (answers, forced failures, hooks), and the record of the calls it counts. Without a harness it is inert.
+#pragma once
+
+#include "platform/windows/win32.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct Harness {
+    // Replies to the Yes/No message boxes in turn (IDYES or IDNO), the last one repeated; OK boxes are
+    // answered with IDOK.
+    std::vector<int> answers{IDYES};
+    // Operations made to fail, by platform name ("SetPixelFormat"), or "NAME@N" for the N-th call only.
+    std::vector<std::string> failures;
+    // The size the picture is shown at (the screen when full screen, the client area a window is resized to),
+    // drawn at that size as on a hardware renderer and read back with black bars; 0: the demo's 640 x 480
+    // drawn as on a software renderer.
+    int width = 0;
+    int height = 0;
+    // PeekMessageA found the queue empty: the frame loop is about to draw. Keys posted here are returned
+    // by the same PeekMessageA call.
+    std::function<void()> onIdle;
+    // SwapBuffers is about to present the back buffer (still readable with HarnessReadFrame).
+    std::function<void()> onPresent;
+    // The current context is about to be let go: the last frame drawn, never presented, is still readable.
+    std::function<void()> onRelease;
+    // Every message box, after it has been answered.
+    std::function<void(const char* caption, const char* text, UINT type, int result)> onMessageBox;
+    // Every PlaySoundA call with a file name.
+    std::function<void(const char* fileName)> onSound;
+    // SwapBuffers shows the picture in the (hidden) window. Recording reads the picture itself and turns this
+    // off: copying every frame into a window nobody sees took longer than drawing many of them.
+    bool presents = true;
+    // Sound plays through a real SDL audio device (SDL_AUDIODRIVER picks it, "dummy" by default) instead of
+    // being pulled with HarnessMixAudio.
+    bool audioDevice = false;
+};
+
+// Every operation a harness can make fail, by the name the stand-ins pass to PlatformCallFails.
+inline constexpr const char* kFailableOperations[] = {
+    "ChangeDisplaySettingsA", "ChoosePixelFormat", "CreateWindowExA", "DestroyWindow", "FMUSIC_LoadSong",
+    "FSOUND_Init", "GetDC", "RegisterClassA", "ReleaseDC", "SetPixelFormat", "UnregisterClassA",
+    "wglCreateContext", "wglDeleteContext", "wglMakeCurrent"};
+
+// The installed harness, null in the shipped program.
+const Harness* CurrentHarness();
+// Installs the harness the stand-ins answer to, clearing the call records; null removes it, keeping them.
+void SetCurrentHarness(const Harness* harness);
+// Counts the call and tells whether the harness wants this operation to fail now; false without a harness.
+bool PlatformCallFails(const char* operation);
+// Counts a call for inspection only (never in a frame's path).
+void CountPlatformCall(const char* operation);
+// The harness's reply to the next Yes/No box.
+int NextHarnessAnswer();
+
+struct PlatformCallRecord {
+    int count = 0;
+    std::chrono::steady_clock::time_point first;  // for the start-up figures
+};
+// The calls counted since the harness was installed; null when the operation has not been called.
+const PlatformCallRecord* FindPlatformCall(const char* operation);
