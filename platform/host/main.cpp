@@ -1,6 +1,7 @@
 // The process entry: reads the command line, makes the data folder the working directory and hands over to
 // the demo's WinMain.
 #include "platform/host/startup.h"
+#include "platform/windows/pacer.h"
 #include "platform/windows/picture.h"
 #include "platform/windows/win32.h"
 
@@ -12,7 +13,7 @@ namespace {
 void PrintUsage(FILE* out)
 {
     fprintf(out,
-            "usage: korvale [--fullscreen | --window] [--resolution native|classic] [--help] [--version]\n"
+            "usage: korvale [--fullscreen | --window] [--resolution native|classic] [--stats] [--help] [--version]\n"
             "A real-time demo: 3D words, a burning planet, a nova, over tracker music.\n"
             "\n"
             "  --fullscreen  start full screen without asking\n"
@@ -20,6 +21,8 @@ void PrintUsage(FILE* out)
             "  --resolution native|classic\n"
             "                draw at the size shown, multisampled (native), or at 640 x 480 stretched\n"
             "                (classic); by default native on a hardware renderer, classic on a software one\n"
+            "  --stats       at the end, print how steadily the pictures came: frames, seconds, frames a\n"
+            "                second, the largest lag behind the schedule, catch-ups and restarts\n"
             "  --help        print this and exit\n"
             "  --version     print the version and exit\n"
             "\n"
@@ -29,8 +32,18 @@ void PrintUsage(FILE* out)
 
 }  // namespace
 
+// One line on how the pictures kept to their schedule of 60 a second.
+void PrintPacing()
+{
+    const PacerStatistics figures = PacerFigures();
+    printf("korvale: %ld frames in %.2f s, %.2f frames a second, largest lag %.1f ms, %d catch-ups, %d restarts\n",
+           figures.frames, figures.seconds, figures.seconds > 0 ? (figures.frames - 1) / figures.seconds : 0.0,
+           figures.worstLag * 1000.0, figures.catchUps, figures.restarts);
+}
+
 int main(int argc, char** argv)
 {
+    bool stats = false;
     for (int i = 1; i < argc; ++i) {
         if (!strcmp(argv[i], "--help")) {
             PrintUsage(stdout);
@@ -39,6 +52,10 @@ int main(int argc, char** argv)
         if (!strcmp(argv[i], "--version")) {
             printf("korvale %s\n", KORVALE_VERSION);
             return 0;
+        }
+        if (!strcmp(argv[i], "--stats")) {
+            stats = true;
+            continue;
         }
         if (!strcmp(argv[i], "--fullscreen") || !strcmp(argv[i], "--window")) {
             AnswerNextQuestion(argv[i][2] == 'f' ? IDYES : IDNO);
@@ -59,5 +76,8 @@ int main(int argc, char** argv)
         return 2;
     }
     EnterDataFolder("korvale");
-    return WinMain(nullptr, nullptr, nullptr, 0);
+    const int exitCode = WinMain(nullptr, nullptr, nullptr, 0);
+    if (stats)
+        PrintPacing();
+    return exitCode;
 }

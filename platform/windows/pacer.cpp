@@ -95,22 +95,23 @@ void PacerPresent()
         ++pacer.figures.restarts;
         pacer.start = now;
         pacer.scheduled = 0;
-        pacer.catchingUp = false;
         due = now;
         lag = 0;
     }
     if (lag > pacer.figures.worstLag)
         pacer.figures.worstLag = lag;
     if (lag > kBehind) {
-        if (!pacer.catchingUp)
+        // A picture lost (not just one late for its refresh) starts a catch-up.
+        if (!pacer.catchingUp && lag > kFrame)
             ++pacer.figures.catchUps;
         pacer.catchingUp = true;
         SetInterval(0);
-    } else {
-        if (due - now > kSpinMargin)
-            device.sleep(due - now - kSpinMargin);
+    } else if (lag < 0) {
+        if (-lag > kSpinMargin)
+            device.sleep(-lag - kSpinMargin);
         while (device.now() < due) {
         }
+        // Early again: the schedule is met, vsync can hold the pictures to it.
         if (pacer.catchingUp && pacer.vsyncInterval)
             SetInterval(pacer.vsyncInterval);
         pacer.catchingUp = false;
