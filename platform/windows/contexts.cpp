@@ -80,6 +80,8 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
     BindDrawTarget(context);
     if (CurrentHarness())
         SDL_GL_SetSwapInterval(0);
+    else
+        PacerContextChanged();
     return TRUE;
 }
 

@@ -80,6 +80,15 @@ void PacerUse(const PacerDevice* device)
     pacer.device = device ? device : &sdlDevice;
 }
 
+void PacerContextChanged()
+{
+    if (!pacer.started)
+        return;  // the first picture asks for vsync
+    const int wanted = pacer.catchingUp || !pacer.vsyncInterval ? 0 : pacer.vsyncInterval;
+    pacer.interval = -2;
+    SetInterval(wanted);
+}
+
 void PacerPresent()
 {
     const PacerDevice& device = *pacer.device;

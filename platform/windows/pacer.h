@@ -21,6 +21,9 @@ struct PacerStatistics {
 
 // The device the pacer uses from now on (null: SDL's); the schedule starts again at the next picture.
 void PacerUse(const PacerDevice* device);
+// A new context presents from now on (F1 reopened the window): its swap interval is set again, the schedule
+// goes on.
+void PacerContextChanged();
 // Waits until the next picture is due and presents it.
 void PacerPresent();
 PacerStatistics PacerFigures();
