@@ -16,6 +16,10 @@ constexpr int kNovaStartFrame = 6000;  // the words are gone; music notices show
 constexpr int kCreditsStartFrame = 7000;  // credits scroll after this frame
 constexpr int kLastDemoFrame = 8500;  // demoFrame holds here; the credits end
 
+// Sound is mixed at 44100 Hz, the picture drawn 60 times a second: 735 stereo sample frames to a frame.
+constexpr int kSoundRate = 44100;
+constexpr int kSoundFramesPerFrame = kSoundRate / 60;
+
 // Table sizes.
 constexpr int kRingPoints = 360;
 constexpr int kRingSparksPerPoint = 3;

@@ -3,13 +3,16 @@
 // tried only once.
 #include "tests/support.h"
 
+#include "core/constants.h"
 #include "platform/harness/harness.h"
 #include "platform/windows/music.h"
 #include "platform/host/startup.h"
 #include "platform/windows/win32.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
@@ -102,6 +105,11 @@ TEST(CommandLines, CaptureRefusesBadCommandLinesAtOnce)
         {"--fail SetPixelFormat@0", "no operation SetPixelFormat@0"},
         {"--no-such-option", "unknown option"},
         {"--video run.avi", "run.avi must end in .mp4"},
+        {"--size 8194x6000", "between 4x3 and 8192x8192"},
+        // A WAV file counts its bytes in 32 bits: about 6.7 hours of sound.
+        {"--until 1500000 --audio run.wav", "4 GiB of sound"},
+        {"--until 1500000 --video run.mp4", "4 GiB of sound"},
+        {"--until 2000000 --bench", "--until at most 1000000"},
     };
     for (const auto& [args, message] : refused) {
         const Result r = RunIn("/", Quoted(KORVALE_CAPTURE) + " " + args);
@@ -208,6 +216,49 @@ TEST(CommandLines, CaptureEndsTheRunWhenAWriteFails)
     const Result out = RunIn(dir, tool + " --out plain/frames");
     EXPECT_EQ(out.exitCode, 2);
     EXPECT_NE(out.err.find("cannot create " + dir + "/plain/frames"), std::string::npos) << out.err;
+}
+
+// A picture that cannot be read back ends the run: the pictures kept and the sound kept stay in step.
+TEST(CommandLines, CaptureEndsTheRunWhenAPictureCannotBeReadBack)
+{
+    const std::string dir = TempDir("readback");
+    const Result frames = RunIn(dir, Quoted(KORVALE_CAPTURE) + " --until 40 --frames all --out frames --audio a.wav"
+                                                               " --fail glReadPixels@10");
+    EXPECT_EQ(frames.exitCode, 3);
+    EXPECT_NE(frames.err.find("cannot read back the picture of frame"), std::string::npos) << frames.err;
+    long pictures = 0;
+    for (const auto& entry : fs::directory_iterator(dir + "/frames"))
+        pictures += entry.path().extension() == ".png";
+    EXPECT_EQ(pictures, 9);
+    // The header is 44 bytes and counts what follows it.
+    std::ifstream wav(dir + "/a.wav", std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(wav)), std::istreambuf_iterator<char>());
+    ASSERT_GE(bytes.size(), 44u);
+    uint32_t data = 0;
+    std::memcpy(&data, &bytes[40], 4);
+    EXPECT_EQ(data, bytes.size() - 44);
+    EXPECT_EQ(data, static_cast<uint32_t>(pictures) * kSoundFramesPerFrame * 4);
+
+    const Result video = RunIn(dir, Quoted(KORVALE_CAPTURE) + " --until 40 --size 160x120 --video v.mp4"
+                                                              " --fail glReadPixels@10");
+    EXPECT_EQ(video.exitCode, 3);
+    EXPECT_NE(video.err.find("cannot read back the picture for video frame"), std::string::npos) << video.err;
+    EXPECT_FALSE(fs::exists(dir + "/v.mp4"));
+    EXPECT_FALSE(fs::exists(dir + "/v.mp4.sound.wav"));
+}
+
+// A side file of the video that stops growing (here at the file size limit) ends the run with exit 3 and
+// leaves no video.
+TEST(CommandLines, CaptureEndsTheRunWhenTheVideoCannotBeWritten)
+{
+    const std::string dir = TempDir("video-writes");
+    const Result r = RunIn(dir, "trap '' XFSZ; ulimit -f 64; " + Quoted(KORVALE_CAPTURE) +
+                                    " --until 600 --size 160x120 --video v.mp4");
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    // The sound side file grows fastest: it reaches the limit first.
+    EXPECT_NE(r.err.find("cannot write " + dir + "/v.mp4.sound.wav; ending the run"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no video written"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir + "/v.mp4"));
 }
 
 TEST(CommandLines, SoundDeviceTriedOnceWhenThereIsNone)

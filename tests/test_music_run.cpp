@@ -1,6 +1,7 @@
 // Music keys, the notice rule and the mixed audio, run headless through korvale-capture; the keys without
 // sound output or module, run in process.
 #include "app/shell.h"
+#include "core/constants.h"
 #include "platform/harness/harness.h"
 #include "sequence/timeline.h"
 #include "tests/support.h"
@@ -122,9 +123,9 @@ TEST(MusicRun, AudioHas735FramesPerPresentedFrameAndTheBangsFallOnTheirFrames)
     uint32_t declared = 0;
     const std::vector<int16_t> samples = ReadWavSamples(dir + "/a.wav", &declared);
     // 5039 frames were presented: the one that saw Escape is not.
-    ASSERT_EQ(samples.size(), 5039u * 735 * 2);
+    ASSERT_EQ(samples.size(), 5039u * kSoundFramesPerFrame * 2);
     EXPECT_EQ(declared, samples.size() * 2);
-    const size_t bang = 5025u * 735 * 2;
+    const size_t bang = 5025u * kSoundFramesPerFrame * 2;
     size_t firstSound = samples.size();
     for (size_t i = 0; i < samples.size(); ++i) {
         if (samples[i] != 0) {
@@ -133,11 +134,12 @@ TEST(MusicRun, AudioHas735FramesPerPresentedFrameAndTheBangsFallOnTheirFrames)
         }
     }
     EXPECT_GE(firstSound, bang);
-    EXPECT_LT(firstSound, bang + 735 * 2);
+    EXPECT_LT(firstSound, bang + kSoundFramesPerFrame * 2);
     int peak = 0;
     for (size_t i = bang; i < samples.size(); ++i)
         peak = std::max(peak, std::abs(int(samples[i])));
-    printf("first sound at sample frame %zu (frame %zu), peak %d\n", firstSound / 2, firstSound / 2 / 735, peak);
+    printf("first sound at sample frame %zu (frame %zu), peak %d\n", firstSound / 2,
+           firstSound / 2 / kSoundFramesPerFrame, peak);
     EXPECT_GT(peak, 1000);
 }
 
@@ -147,11 +149,11 @@ TEST(MusicRun, TheModulePlaysFromTheStartAndKeyZeroSilencesIt)
     ASSERT_EQ(RunCapture("--until 400 --keys 300:0:down,301:0:up --audio '" + dir + "/a.wav'"), 0);
     uint32_t declared = 0;
     const std::vector<int16_t> samples = ReadWavSamples(dir + "/a.wav", &declared);
-    ASSERT_EQ(samples.size(), 399u * 735 * 2);
+    ASSERT_EQ(samples.size(), 399u * kSoundFramesPerFrame * 2);
     int peakBefore = 0, peakAfter = 0;
-    for (size_t i = 0; i < 300u * 735 * 2; ++i)
+    for (size_t i = 0; i < 300u * kSoundFramesPerFrame * 2; ++i)
         peakBefore = std::max(peakBefore, std::abs(int(samples[i])));
-    for (size_t i = 302u * 735 * 2; i < samples.size(); ++i)
+    for (size_t i = 302u * kSoundFramesPerFrame * 2; i < samples.size(); ++i)
         peakAfter = std::max(peakAfter, std::abs(int(samples[i])));
     printf("music peak %d before key 0, %d after\n", peakBefore, peakAfter);
     EXPECT_GT(peakBefore, 1000);

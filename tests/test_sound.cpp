@@ -2,6 +2,7 @@
 // module's songs and stop, all pulled through the harness's mixer.
 #include "tests/support.h"
 
+#include "core/constants.h"
 #include "platform/harness/harness.h"
 #include "platform/windows/music.h"
 #include "platform/windows/win32.h"
@@ -33,7 +34,7 @@ constexpr DWORD kFlags = SND_FILENAME | SND_NODEFAULT | SND_ASYNC;
 TEST(Sound, OneEffectVoiceTakenOverByEachNewSound)
 {
     InstallHarness(Harness{});
-    EXPECT_EQ(Peak(Pull(735)), 0);
+    EXPECT_EQ(Peak(Pull(kSoundFramesPerFrame)), 0);
     ASSERT_TRUE(PlaySoundA("data/bangshrt1.wav", nullptr, kFlags));
     const std::vector<int16_t> alone = Pull(2000);
     EXPECT_GT(Peak(alone), 1000);
@@ -46,7 +47,7 @@ TEST(Sound, OneEffectVoiceTakenOverByEachNewSound)
 
     // A missing file plays nothing and leaves silence.
     EXPECT_FALSE(PlaySoundA("data/missing.wav", nullptr, kFlags));
-    EXPECT_EQ(Peak(Pull(735)), 0);
+    EXPECT_EQ(Peak(Pull(kSoundFramesPerFrame)), 0);
     RemoveHarness();
 }
 
@@ -55,7 +56,7 @@ TEST(Sound, EffectEndsAfterItsLength)
     InstallHarness(Harness{});
     ASSERT_TRUE(PlaySoundA("data/bangshrt2.wav", nullptr, kFlags));
     Pull(44100);  // the short bangs last under a second
-    EXPECT_EQ(Peak(Pull(735)), 0);
+    EXPECT_EQ(Peak(Pull(kSoundFramesPerFrame)), 0);
     RemoveHarness();
 }
 
@@ -66,7 +67,7 @@ TEST(Sound, SongsStartAtTheirOrdersAndStopSilences)
     FMUSIC_MODULE* module = FMUSIC_LoadSong("data/gz2.xm");
     ASSERT_NE(module, nullptr);
     // Loaded but not started: silent.
-    EXPECT_EQ(Peak(Pull(735)), 0);
+    EXPECT_EQ(Peak(Pull(kSoundFramesPerFrame)), 0);
 
     FMUSIC_PlaySong(module);
     const std::vector<int16_t> song1 = Pull(44100 * 2);
@@ -80,7 +81,7 @@ TEST(Sound, SongsStartAtTheirOrdersAndStopSilences)
     EXPECT_NE(Pull(44100 * 2), song1);
 
     FMUSIC_StopSong(module);
-    EXPECT_EQ(Peak(Pull(735)), 0);
+    EXPECT_EQ(Peak(Pull(kSoundFramesPerFrame)), 0);
     EXPECT_TRUE(FMUSIC_FreeSong(module));
     EXPECT_FALSE(FMUSIC_FreeSong(nullptr));
     FSOUND_Close();

@@ -84,7 +84,7 @@ void HarnessPostMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height)
 {
-    if (!CurrentContext())
+    if (!CurrentContext() || PlatformCallFails("glReadPixels"))
         return false;
     HGLRC context = CurrentContext();
     int pictureWidth = 0, pictureHeight = 0;

@@ -19,15 +19,18 @@ bool HarnessInstalled();
 void HarnessPostKey(int virtualKey, bool down);
 void HarnessPostMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-// Read the current back buffer as RGB rows, top row first. False without a current context. A picture drawn
-// at the harness's size comes back at that size, centred with black bars.
+// Read the current back buffer as RGB rows, top row first. False without a current context or when the
+// read fails ("glReadPixels" among the harness's failures). A picture drawn at the harness's size comes back
+// at that size, centred with black bars.
 bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height);
 
+// What a read-back one frame late gave: the picture, none yet (nothing was started before), or a failure.
+enum class FrameRead { Picture, NotYet, Failed };
 // For recording every frame: starts reading the current back buffer and returns (as HarnessReadFrame does)
-// the frame started by the call before, false when there is none. HarnessReadLastFrame returns the last one
-// started, while its context is still current.
-bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height);
-bool HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height);
+// the frame started by the call before. HarnessReadLastFrame returns the last one started, while its context
+// is still current.
+FrameRead HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height);
+FrameRead HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height);
 
 // Waits until the GL has drawn everything asked of it (a software renderer draws only when flushed), so a
 // frame's time counts its drawing.

@@ -12,7 +12,9 @@
 namespace {
 
 struct Readback {
-    HGLRC context = nullptr;  // the buffers belong to this context
+    // The buffers belong to the context of this generation: a later context can be given a deleted one's
+    // address, never its generation.
+    unsigned long long generation = 0;
     GLuint buffers[2] = {0, 0};
     int width[2] = {0, 0}, height[2] = {0, 0};
     bool pending[2] = {false, false};
@@ -28,11 +30,11 @@ Readback readback;
 
 bool Prepare(HGLRC context)
 {
-    if (readback.context == context)
+    if (readback.generation == context->generation)
         return readback.buffers[0] != 0;
     // A new context (F1 reopened the window): the old buffers went with the old one.
     readback = Readback{};
-    readback.context = context;
+    readback.generation = context->generation;
     readback.gen = reinterpret_cast<PFNGLGENBUFFERSPROC>(SDL_GL_GetProcAddress("glGenBuffers"));
     readback.bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(SDL_GL_GetProcAddress("glBindBuffer"));
     readback.data = reinterpret_cast<PFNGLBUFFERDATAPROC>(SDL_GL_GetProcAddress("glBufferData"));
@@ -45,10 +47,10 @@ bool Prepare(HGLRC context)
 }
 
 // Copies buffer `index` into rgb, top row first, and frees it for the next frame.
-bool Collect(int index, std::vector<uint8_t>& rgb, int& width, int& height)
+FrameRead Collect(int index, std::vector<uint8_t>& rgb, int& width, int& height)
 {
     if (!readback.pending[index])
-        return false;
+        return FrameRead::NotYet;
     readback.pending[index] = false;
     width = readback.width[index];
     height = readback.height[index];
@@ -62,19 +64,19 @@ bool Collect(int index, std::vector<uint8_t>& rgb, int& width, int& height)
         readback.unmap(GL_PIXEL_PACK_BUFFER);
     }
     readback.bind(GL_PIXEL_PACK_BUFFER, 0);
-    return rows != nullptr;
+    return rows ? FrameRead::Picture : FrameRead::Failed;
 }
 
 }  // namespace
 
-bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
+FrameRead HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
 {
     HGLRC context = CurrentContext();
     // A picture drawn at the harness's size is framed in its window as HarnessReadFrame does: read at once.
     if (context && context->native)
-        return HarnessReadFrame(rgb, width, height);
-    if (!context || !Prepare(context))
-        return false;
+        return HarnessReadFrame(rgb, width, height) ? FrameRead::Picture : FrameRead::Failed;
+    if (!context || !Prepare(context) || PlatformCallFails("glReadPixels"))
+        return FrameRead::Failed;
     const int index = readback.next;
     int w = 0, h = 0;
     if (context->framebuffer) {
@@ -99,10 +101,11 @@ bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
     return Collect(1 - index, rgb, width, height);
 }
 
-bool HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height)
+FrameRead HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height)
 {
     // A native picture was read at once: nothing is left to collect.
-    if (!CurrentContext() || CurrentContext()->native || readback.context != CurrentContext())
-        return false;
+    HGLRC context = CurrentContext();
+    if (!context || context->native || readback.generation != context->generation)
+        return FrameRead::NotYet;
     return Collect(1 - readback.next, rgb, width, height);
 }

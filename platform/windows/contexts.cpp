@@ -5,14 +5,41 @@
 #include "platform/windows/pacer.h"
 #include "platform/windows/picture.h"
 
+#include <GL/gl.h>
+#include <GL/glext.h>
+
 #include <memory>
 #include <vector>
 
 namespace {
 
 HGLRC current = nullptr;
+unsigned long long contextsMade = 0;
 // Every context made and not yet deleted, as the window system keeps them: a failed deletion leaves one.
 std::vector<std::unique_ptr<HGLRC__>> contexts;
+
+// A picture that is not shown is never waited for: nothing holds the program back from the driver, and a
+// software renderer queues the frames it has yet to draw, with all their memory, without end. As a swap
+// would, each frame waits here until the one before it is drawn, so one frame is drawn while the next is
+// built.
+void AwaitFrameBefore(HGLRC context)
+{
+    static const bool fences = SDL_GL_ExtensionSupported("GL_ARB_sync");
+    static const auto fenceSync = reinterpret_cast<PFNGLFENCESYNCPROC>(SDL_GL_GetProcAddress("glFenceSync"));
+    static const auto clientWaitSync =
+        reinterpret_cast<PFNGLCLIENTWAITSYNCPROC>(SDL_GL_GetProcAddress("glClientWaitSync"));
+    static const auto deleteSync = reinterpret_cast<PFNGLDELETESYNCPROC>(SDL_GL_GetProcAddress("glDeleteSync"));
+    if (!fences) {
+        glFinish();
+        return;
+    }
+    GLsync frame = fenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    if (context->frameBefore) {
+        clientWaitSync(static_cast<GLsync>(context->frameBefore), GL_SYNC_FLUSH_COMMANDS_BIT, GL_TIMEOUT_IGNORED);
+        deleteSync(static_cast<GLsync>(context->frameBefore));
+    }
+    context->frameBefore = frame;
+}
 
 }  // namespace
 
@@ -49,6 +76,7 @@ HGLRC WINAPI wglCreateContext(HDC dc)
     auto made = std::make_unique<HGLRC__>();
     made->context = context;
     made->window = dc->window;
+    made->generation = ++contextsMade;
     contexts.push_back(std::move(made));
     return contexts.back().get();
 }
@@ -110,8 +138,10 @@ BOOL WINAPI SwapBuffers(HDC dc)
         harness->onPresent();
     // A recording harness reads the picture from its off-screen target (Harness::presents); headless runs go
     // as fast as they can, a real display keeps the schedule.
-    if (harness && !harness->presents && current->framebuffer)
+    if (harness && !harness->presents && current->framebuffer) {
+        AwaitFrameBefore(current);
         return TRUE;
+    }
     ShowPicture(dc);
     if (harness)
         SDL_GL_SwapWindow(dc->window->sdl);

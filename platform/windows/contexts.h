@@ -6,6 +6,7 @@
 struct HGLRC__ {
     SDL_GLContext context;
     HWND__* window;
+    unsigned long long generation = 0;  // never reused, unlike the record's address: 1 for the first context
     bool native = false;  // the picture is drawn at the size it is shown, in every window
     unsigned framebuffer = 0;  // off-screen target the demo draws into; 0: the window's own buffer
     unsigned colourBuffer = 0;
@@ -15,6 +16,7 @@ struct HGLRC__ {
     unsigned resolveBuffer = 0;
     int pictureWidth = 0;  // the off-screen target's size
     int pictureHeight = 0;
+    void* frameBefore = nullptr;  // the fence (GLsync) of the last frame drawn and not shown
 };
 
 HGLRC CurrentContext();

@@ -44,7 +44,7 @@ struct Harness {
 inline constexpr const char* kFailableOperations[] = {
     "ChangeDisplaySettingsA", "ChoosePixelFormat", "CreateWindowExA", "DestroyWindow", "FMUSIC_LoadSong",
     "FSOUND_Init", "GetDC", "RegisterClassA", "ReleaseDC", "SetPixelFormat", "UnregisterClassA",
-    "wglCreateContext", "wglDeleteContext", "wglMakeCurrent"};
+    "glReadPixels", "wglCreateContext", "wglDeleteContext", "wglMakeCurrent"};
 
 // The installed harness, null in the shipped program.
 const Harness* CurrentHarness();

@@ -1,6 +1,7 @@
 // The sound services against a real SDL audio device (the dummy driver by default): the audio thread mixes
 // while the main thread switches songs, replaces effects, frees the song and closes the device. Built on its
 // own so that the thread checker can run it; mixing is checked not to allocate.
+#include "core/constants.h"
 #include "platform/harness/harness.h"
 #include "platform/windows/music.h"
 #include "platform/windows/win32.h"
@@ -99,7 +100,7 @@ TEST(AudioDevice, MixingLongerThanAnyDeviceBufferAllocatesNothing)
     ASSERT_TRUE(FMUSIC_PlaySong(song));
     ASSERT_TRUE(PlaySoundA("data/bang.wav", nullptr, kFlags));
     std::vector<int16_t> out(2 * 16384);
-    HarnessMixAudio(out.data(), 735);
+    HarnessMixAudio(out.data(), kSoundFramesPerFrame);
     counting = true;
     HarnessMixAudio(out.data(), 16384);
     counting = false;

@@ -1,9 +1,10 @@
 // Encodes the captured run as an H.264/AAC video: raw RGB frames go through a pipe into one ffmpeg, the
 // audio into a WAV beside it, and a second, copying ffmpeg joins them. Frames and audio are added once per
-// presented frame (735 sample frames each at 60 fps), so picture and sound line up by construction. Frames are
+// presented frame (kSoundFramesPerFrame sample frames each at 60 fps), so picture and sound line up by construction. Frames are
 // read back one frame late and written to the pipe by a thread of their own, so drawing goes on meanwhile.
 #include "tools/capture/video.h"
 
+#include "core/constants.h"
 #include "platform/harness/harness.h"
 #include "tools/capture/wav_writer.h"
 
@@ -182,6 +183,13 @@ void QueueFrame(int width, int height)
         PrintProgress(false);
 }
 
+// Ends the video with a message; the run is ended by the caller seeing VideoFailed.
+void Fail(const char* problem, const std::string& what)
+{
+    if (!video.failed.exchange(true))
+        fprintf(stderr, "\nkorvale-capture: %s %s; ending the run\n", problem, what.c_str());
+}
+
 void RemoveSideFiles()
 {
     remove(video.picturePath.c_str());
@@ -199,11 +207,14 @@ bool VideoStart(const std::string& path, long totalFrames, int width, int height
     video.soundPath = path + ".sound.wav";
     video.totalFrames = totalFrames;
 
-    if (!(video.sound = fopen(video.soundPath.c_str(), "wb"))) {
+    if (!(video.sound = fopen(video.soundPath.c_str(), "wb")) || !WriteWavHeader(video.sound, 0)) {
         fprintf(stderr, "korvale-capture: cannot write %s\n", video.soundPath.c_str());
+        if (video.sound)
+            fclose(video.sound);
+        video.sound = nullptr;
+        remove(video.soundPath.c_str());
         return false;
     }
-    WriteWavHeader(video.sound, 0);
 
     // A broken pipe must come back as an error from write, not end the capture.
     signal(SIGPIPE, SIG_IGN);
@@ -237,18 +248,28 @@ void VideoAddFrame(bool last)
     if (!video.active || video.failed)
         return;
     int width = 0, height = 0;
-    if (last ? HarnessReadLastFrame(video.rgb, width, height) : HarnessReadFrameLater(video.rgb, width, height))
+    const FrameRead read =
+        last ? HarnessReadLastFrame(video.rgb, width, height) : HarnessReadFrameLater(video.rgb, width, height);
+    if (read == FrameRead::Picture)
         QueueFrame(width, height);
+    // A picture left out would put the sound after it out of step: no video is better than that one.
+    if (read == FrameRead::Failed)
+        Fail("cannot read back the picture for video frame", std::to_string(video.frames));
 }
 
 bool VideoFailed() { return video.failed; }
 
 void VideoAddAudio(const int16_t* samples, int frames)
 {
-    if (!video.active)
+    if (!video.active || video.failed)
         return;
-    fwrite(samples, sizeof(int16_t), static_cast<size_t>(frames) * 2, video.sound);
-    video.soundFrames += static_cast<uint32_t>(frames);
+    const size_t values = static_cast<size_t>(frames) * 2;
+    if (video.soundFrames > kWavMaxSampleFrames - static_cast<uint32_t>(frames))
+        Fail("4 GiB of sound is all a WAV file holds:", video.soundPath);
+    else if (fwrite(samples, sizeof(int16_t), values, video.sound) != values)
+        Fail("cannot write", video.soundPath);
+    else
+        video.soundFrames += static_cast<uint32_t>(frames);
 }
 
 bool VideoFinish()
@@ -267,12 +288,14 @@ bool VideoFinish()
     close(video.pipe);
     video.pipe = -1;
     bool ok = WaitFor(video.encoder) && !video.failed;
-    fseek(video.sound, 0, SEEK_SET);
-    WriteWavHeader(video.sound, video.soundFrames);
-    ok = fclose(video.sound) == 0 && ok;
+    const bool soundOk = fseek(video.sound, 0, SEEK_SET) == 0 && WriteWavHeader(video.sound, video.soundFrames) &&
+                         fflush(video.sound) == 0 && !ferror(video.sound);
+    if ((fclose(video.sound) != 0 || !soundOk) && !video.failed)
+        Fail("cannot write", video.soundPath);
+    ok = ok && soundOk && !video.failed;
     video.sound = nullptr;
     if (!ok) {
-        fprintf(stderr, "korvale-capture: encoding the picture failed\n");
+        fprintf(stderr, "korvale-capture: no video written%s\n", video.failed ? "" : ": encoding the picture failed");
         RemoveSideFiles();
         return false;
     }

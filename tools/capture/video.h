@@ -10,10 +10,11 @@
 // started or a side file not written.
 bool VideoStart(const std::string& path, long totalFrames, int width, int height);
 bool VideoActive();
-// ffmpeg stopped taking frames: the run should end.
+// ffmpeg stopped taking frames, a picture could not be read back or the sound written: the run should end.
 bool VideoFailed();
 // The back buffer about to be presented becomes the next video frame (read back one frame later). With
-// last, the frame being read back is added instead: call so while its context is still current.
+// last, the frame being read back is added instead: call so while its context is still current. A failed
+// read-back fails the video.
 void VideoAddFrame(bool last = false);
 // The audio mixed for that frame (stereo sample frames, 44100 Hz, 16-bit).
 void VideoAddAudio(const int16_t* samples, int frames);
