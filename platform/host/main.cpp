@@ -1,6 +1,7 @@
-// The process entry: reads the command line, makes the data folder the working directory and hands over to
-// the demo's WinMain.
+// The process entry: reads the command line, makes the data folder the working directory, sets up the ends on
+// TERM and INT and hands over to the demo's WinMain.
 #include "platform/host/startup.h"
+#include "platform/host/termination.h"
 #include "platform/windows/picture.h"
 #include "platform/windows/win32.h"
 
@@ -59,5 +60,10 @@ int main(int argc, char** argv)
         return 2;
     }
     EnterDataFolder("korvale");
-    return WinMain(nullptr, nullptr, nullptr, 0);
+    InstallTerminationHandlers();
+    const int code = WinMain(nullptr, nullptr, nullptr, 0);
+    // Closed in order on TERM or INT; whoever sent it is told so by how the program ends.
+    if (TerminationSignal())
+        EndByTerminationSignal();
+    return code;
 }

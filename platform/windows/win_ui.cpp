@@ -3,6 +3,7 @@
 #include "platform/windows/win_ui.h"
 
 #include "platform/host/startup.h"
+#include "platform/host/termination.h"
 #include "platform/windows/gdi_fonts.h"
 #include "platform/windows/picture.h"
 
@@ -29,6 +30,7 @@ int pictureWidth = 640;  // the display mode last asked for; the full-screen pic
 int pictureHeight = 480;
 int cursorCount = 0;
 int lastDisplay = -1;  // the display of the window closed last: the next one opens there
+bool endPosted = false;  // a termination signal has been turned into a close
 HINSTANCE__* const programModule = reinterpret_cast<HINSTANCE__*>(0x400000);
 
 // Frame a window of the given styles adds around its client area.
@@ -104,6 +106,14 @@ bool ForAnotherWindow(const SDL_Event& event, HWND window)
 // Turns waiting SDL events into window messages on the queue.
 void PumpEvents()
 {
+    // TERM or INT: closed as the close box would, so the demo ends in its own order.
+    if (TerminationSignal() && !endPosted) {
+        endPosted = true;
+        if (mainWindow)
+            PostPlatformMessage(mainWindow, WM_CLOSE, 0, 0);
+        else
+            PostQuitMessage(0);
+    }
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return;
     SDL_Event event;
@@ -258,7 +268,11 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
                                                     : SDL_MESSAGEBOX_INFORMATION;
         SDL_MessageBoxData box{flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yesNoButtons : okButton, nullptr};
         int pressed = 0;
-        if (SDL_ShowMessageBox(&box, &pressed) == 0)
+        if (!MessageBoxShown(true))
+            EndByTerminationSignal();  // asked to end: no box that would wait for a click
+        const int shown = SDL_ShowMessageBox(&box, &pressed);
+        MessageBoxShown(false);
+        if (shown == 0)
             return pressed > 0 ? pressed : yesNo ? IDNO : IDOK;  // closed without a choice: the escape answer
     }
     // Nowhere to show it: report it and take the default button.
