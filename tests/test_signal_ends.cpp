@@ -56,8 +56,15 @@ public:
     Screen& operator=(const Screen&) = delete;
 
     const std::string& Name() const { return name; }
-    // The server's output and what xwininfo said last.
-    std::string Log() const { return Text(log) + "xwininfo:\n" + lastInfo; }
+    // The server's output, whether it still runs and what xwininfo said last.
+    std::string Log() const
+    {
+        siginfo_t end{};  // left for the destructor to reap
+        const bool running = server > 0 && waitid(P_PID, server, &end, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                             end.si_pid == 0;
+        return Text(log) + (running ? "(running)\n" : "(ended, code " + std::to_string(end.si_status) + ")\n") +
+               "xwininfo:\n" + lastInfo;
+    }
 
     std::string WindowInfo(const std::string& arguments) const
     {
