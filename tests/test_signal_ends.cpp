@@ -60,8 +60,8 @@ public:
     std::string Log() const
     {
         siginfo_t end{};  // left for the destructor to reap
-        const bool running = server > 0 && waitid(P_PID, server, &end, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-                             end.si_pid == 0;
+        const bool running =
+            server > 0 && waitid(P_PID, server, &end, WEXITED | WNOHANG | WNOWAIT) == 0 && end.si_pid == 0;
         return Text(log) + (running ? "(running)\n" : "(ended, code " + std::to_string(end.si_status) + ")\n") +
                "xwininfo:\n" + lastInfo;
     }
@@ -133,6 +133,7 @@ struct Ending {
     int status = 0;
     double seconds = -1;  // from the signal to the end; negative when it never came
     int windowsLeft = -1;
+    bool unreached = false;  // the program found no display and ended before showing anything
     std::string output;  // the program's and the server's
 };
 
@@ -154,8 +155,16 @@ Ending SignalOnceShown(const Screen& screen, const char* arguments, const char* 
     }
     const Clock::time_point started = Clock::now();
     bool up = false;
-    while (!(up = screen.Shows(shown)) && SecondsSince(started) < 30)
+    while (!(up = screen.Shows(shown)) && SecondsSince(started) < 30) {
+        if (waitpid(program, &ending.status, WNOHANG) == program) {
+            ending.unreached = Text(log).find("no display") != std::string::npos;
+            ending.output = "korvale:\n" + Text(log) + "Xvfb:\n" + screen.Log();
+            if (!ending.unreached)
+                ADD_FAILURE() << "ended before \"" << shown << "\" came up\n" << ending.output;
+            return ending;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     if (!up) {
         ADD_FAILURE() << "\"" << shown << "\" never came up\nkorvale:\n" << Text(log) << "Xvfb:\n" << screen.Log();
         kill(program, SIGKILL);
@@ -183,6 +192,25 @@ Ending SignalOnceShown(const Screen& screen, const char* arguments, const char* 
     return ending;
 }
 
+// The case on a screen of its own. Now and then on this shared machine the program cannot reach a server that
+// runs and answers xwininfo; it says so and ends at once. That start is repeated on a new screen, twice at most.
+Ending SignalOnceShown(const char* arguments, const char* audioDriver, const std::string& shown, int signal)
+{
+    Ending ending;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Screen screen;
+        if (screen.Name().empty()) {
+            ADD_FAILURE() << "no Xvfb";
+            return ending;
+        }
+        ending = SignalOnceShown(screen, arguments, audioDriver, shown, signal);
+        if (!ending.unreached)
+            return ending;
+    }
+    ADD_FAILURE() << "the program never reached its screen\n" << ending.output;
+    return ending;
+}
+
 void ExpectPromptCleanEnd(const Ending& ending, int signal)
 {
     // Tens of milliseconds on a quiet machine, seconds on a loaded one; before, a box held the end until
@@ -198,22 +226,15 @@ void ExpectPromptCleanEnd(const Ending& ending, int signal)
 
 TEST(ExitPath, TermWithTheStartQuestionUpTakesTheBoxAlong)
 {
-    Screen screen;
-    ASSERT_FALSE(screen.Name().empty()) << "no Xvfb";
-    ExpectPromptCleanEnd(SignalOnceShown(screen, "", "dummy", "Start FullScreen?", SIGTERM), SIGTERM);
+    ExpectPromptCleanEnd(SignalOnceShown("", "dummy", "Start FullScreen?", SIGTERM), SIGTERM);
 }
 
 TEST(ExitPath, IntWithTheMusicErrorUpEndsWithoutWaitingForTheClick)
 {
-    Screen screen;
-    ASSERT_FALSE(screen.Name().empty()) << "no Xvfb";
-    ExpectPromptCleanEnd(SignalOnceShown(screen, "--window", "no-such-driver", "SHUTDOWN ERROR", SIGINT), SIGINT);
+    ExpectPromptCleanEnd(SignalOnceShown("--window", "no-such-driver", "SHUTDOWN ERROR", SIGINT), SIGINT);
 }
 
 TEST(ExitPath, TermWhilePlayingClosesTheWindowAndEndsByTheSignal)
 {
-    Screen screen;
-    ASSERT_FALSE(screen.Name().empty()) << "no Xvfb";
-    ExpectPromptCleanEnd(SignalOnceShown(screen, "--window", "dummy", "KORVALE http://www.korvale.example", SIGTERM),
-                         SIGTERM);
+    ExpectPromptCleanEnd(SignalOnceShown("--window", "dummy", "KORVALE http://www.korvale.example", SIGTERM), SIGTERM);
 }
