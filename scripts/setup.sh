@@ -7,7 +7,7 @@ packages=(build-essential cmake ninja-build ccache pkg-config
           libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri
           libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
           libturbojpeg0-dev libopenmpt-dev libpng-dev libgtest-dev
-          libxmp-dev clang libclang-rt-14-dev ffmpeg xvfb xauth
+          libxmp-dev clang libclang-rt-14-dev ffmpeg xvfb xauth xfonts-base x11-utils
           lintian desktop-file-utils appstream mandoc)
 missing=()
 for p in "${packages[@]}"; do

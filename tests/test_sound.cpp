@@ -8,6 +8,7 @@
 #include "platform/windows/win32.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -87,5 +88,25 @@ TEST(Sound, SongsStartAtTheirOrdersAndStopSilences)
     FSOUND_Close();
     FSOUND_Close();  // closing twice, or after a failed start, is harmless
     EXPECT_EQ(FMUSIC_LoadSong("data/missing.xm"), nullptr);
+    RemoveHarness();
+}
+
+TEST(Sound, TheDataFolderSoundsAreDecodedWhenSoundStartsNotWhenFirstPlayed)
+{
+    // A data folder of its own with one sound under a name no other test plays; it is gone before the play,
+    // so the play can only use what the start decoded.
+    namespace fs = std::filesystem;
+    const std::string folder = TempDir("sound-start");
+    const fs::path back = fs::current_path();
+    fs::create_directories(folder + "/data");
+    fs::copy_file("data/bangshrt1.wav", folder + "/data/early.wav");
+    fs::current_path(folder);
+    InstallHarness(Harness{});
+    ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+    fs::remove_all("data");
+    EXPECT_TRUE(PlaySoundA("data/early.wav", nullptr, kFlags));
+    EXPECT_GT(Peak(Pull(2000)), 1000);
+    FSOUND_Close();
+    fs::current_path(back);
     RemoveHarness();
 }

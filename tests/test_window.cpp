@@ -6,6 +6,7 @@
 #include "resources/quadric.h"
 #include "app/shell.h"
 #include "platform/harness/harness.h"
+#include "platform/windows/win_ui.h"
 #include "resources/fonts.h"
 #include "resources/texture.h"
 #include "sequence/timeline.h"
@@ -131,6 +132,55 @@ TEST(FrameLoop, F1ReopensInTheOtherModeAndCarriesTheTimelineOn)
     RemoveHarness();
 }
 
+TEST(FrameLoop, EventsLeftForTheWindowF1ClosedNeverReachTheNewOne)
+{
+    static int idle = 0;
+    static int frameAtF1 = -1;
+    static Uint32 closedWindow = 0;
+    Harness harness;
+    harness.answers = {IDNO};
+    harness.onIdle = [] {
+        if (++idle == 4)
+            HarnessPostKey(VK_F1, true);
+        if (idle == 12) {
+            // The new window's own close box still ends the demo.
+            SDL_Event close{};
+            close.type = SDL_WINDOWEVENT;
+            close.window.event = SDL_WINDOWEVENT_CLOSE;
+            close.window.windowID = SDL_GetWindowID(CurrentWindow()->sdl);
+            SDL_PushEvent(&close);
+        }
+        if (idle == 40)
+            HarnessPostKey(VK_ESCAPE, true);
+    };
+    harness.onPresent = [] {
+        if (!keys[VK_F1] || closedWindow)
+            return;
+        // What the window system still holds for the window F1 is about to close, read after it closed.
+        frameAtF1 = demoFrame;
+        closedWindow = SDL_GetWindowID(CurrentWindow()->sdl);
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.windowID = closedWindow;
+        event.window.event = SDL_WINDOWEVENT_MINIMIZED;
+        SDL_PushEvent(&event);
+        event.window.event = SDL_WINDOWEVENT_CLOSE;
+        SDL_PushEvent(&event);
+        SDL_Event key{};
+        key.type = SDL_KEYDOWN;
+        key.key.windowID = closedWindow;
+        key.key.keysym.sym = SDLK_ESCAPE;
+        SDL_PushEvent(&key);
+    };
+    InstallHarness(harness);
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    ASSERT_NE(closedWindow, 0u);
+    EXPECT_EQ(idle, 12);  // ended by the new window's close, not by Escape at 40
+    EXPECT_TRUE(active);
+    EXPECT_GE(demoFrame, frameAtF1 + 7);  // drawn on in the new window
+    RemoveHarness();
+}
+
 TEST(FrameLoop, ReopeningsStartFromTheSameNamesAndGiveEverythingBack)
 {
     // Leaks over the reopenings are LeakSanitizer's to find, in the sanitizer pass.
@@ -158,8 +208,10 @@ TEST(Viewport, FullScreenDrawsA640By480PictureWithTheCursorHidden)
 {
     Harness harness;
     InstallHarness(harness);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);  // as at the program's start: the cursor is hidden before video starts
     ASSERT_TRUE(OpenDemoWindow(windowTitle, 640, 480, 32, true));
     EXPECT_TRUE(fullscreen);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 640);
@@ -177,6 +229,7 @@ TEST(Viewport, FullScreenDrawsA640By480PictureWithTheCursorHidden)
     EXPECT_EQ(ShowCursor(FALSE), -2);  // hidden once by the opening
     ShowCursor(TRUE);
     CloseDemoWindow();
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
     EXPECT_EQ(ShowCursor(FALSE), -1);  // and shown again by the closing
     RemoveHarness();
 }

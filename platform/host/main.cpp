@@ -1,6 +1,7 @@
-// The process entry: reads the command line, makes the data folder the working directory and hands over to
-// the demo's WinMain.
+// The process entry: reads the command line, makes the data folder the working directory, sets up the ends on
+// TERM and INT and hands over to the demo's WinMain.
 #include "platform/host/startup.h"
+#include "platform/host/termination.h"
 #include "platform/windows/pacer.h"
 #include "platform/windows/picture.h"
 #include "platform/windows/win32.h"
@@ -76,8 +77,12 @@ int main(int argc, char** argv)
         return 2;
     }
     EnterDataFolder("korvale");
+    InstallTerminationHandlers();
     const int exitCode = WinMain(nullptr, nullptr, nullptr, 0);
     if (stats)
         PrintPacing();
+    // Closed in order on TERM or INT; whoever sent it is told so by how the program ends.
+    if (TerminationSignal())
+        EndByTerminationSignal();
     return exitCode;
 }

@@ -9,11 +9,14 @@
 #include <libopenmpt/libopenmpt.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 struct FMUSIC_MODULE {
@@ -106,6 +109,34 @@ bool OpenDevice()
     return true;
 }
 
+// Decodes `name` unless done before; the entry stays put for the audio thread's sake.
+const Effect& DecodedEffect(const char* name)
+{
+    for (const Effect& e : effects)
+        if (e.name == name)
+            return e;
+    effects.push_back(Effect{name, DecodeWav(name, kRate)});
+    return effects.back();
+}
+
+// Every sound the data folder holds, decoded before the first frame: decoding on the first PlaySoundA read
+// and converted a file mid-frame, a frame lost. Names are spelled as the demo spells them ("data/x.wav").
+void DecodeDataFolderSounds()
+{
+    std::error_code error;
+    std::vector<std::string> names;
+    for (std::filesystem::directory_iterator it("data", error), end; !error && it != end; it.increment(error)) {
+        std::string extension = it->path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (extension == ".wav" && it->is_regular_file(error))
+            names.push_back("data/" + it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names)
+        DecodedEffect(name.c_str());
+}
+
 }  // namespace
 
 bool EnsureAudio()
@@ -149,6 +180,7 @@ signed char FSOUND_Init(int mixRate, int, unsigned int)
 {
     if (PlatformCallFails("FSOUND_Init") || mixRate != kRate)
         return 0;
+    DecodeDataFolderSounds();
     if (const Harness* harness = CurrentHarness(); harness && !harness->audioDevice)
         return 1;  // pulled by the harness instead of a device
     return OpenDevice() ? 1 : 0;
@@ -228,14 +260,7 @@ BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
     if (const Harness* harness = CurrentHarness())
         if (harness->onSound)
             harness->onSound(sound);
-    const Effect* effect = nullptr;
-    for (const Effect& e : effects)
-        if (e.name == sound)
-            effect = &e;
-    if (!effect) {
-        effects.push_back(Effect{sound, DecodeWav(sound, kRate)});
-        effect = &effects.back();
-    }
+    const Effect* effect = &DecodedEffect(sound);
     OpenDevice();
     {
         AudioLock lock;

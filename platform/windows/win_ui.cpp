@@ -3,6 +3,7 @@
 #include "platform/windows/win_ui.h"
 
 #include "platform/host/startup.h"
+#include "platform/host/termination.h"
 #include "platform/windows/gdi_fonts.h"
 #include "platform/windows/picture.h"
 
@@ -28,6 +29,8 @@ bool fullscreenMode = false;  // the requested full-screen mode is in force
 int pictureWidth = 640;  // the display mode last asked for; the full-screen picture's size
 int pictureHeight = 480;
 int cursorCount = 0;
+int lastDisplay = -1;  // the display of the window closed last: the next one opens there
+bool endPosted = false;  // a termination signal has been turned into a close
 HINSTANCE__* const programModule = reinterpret_cast<HINSTANCE__*>(0x400000);
 
 // Frame a window of the given styles adds around its client area.
@@ -89,15 +92,34 @@ int VirtualKey(const SDL_Keysym& key)
     // clang-format on
 }
 
+// Whether the event names a window other than `window`: one F1 has closed, its events still queued.
+bool ForAnotherWindow(const SDL_Event& event, HWND window)
+{
+    Uint32 id = 0;
+    if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
+        id = event.key.windowID;
+    else if (event.type == SDL_WINDOWEVENT)
+        id = event.window.windowID;
+    return id != 0 && id != SDL_GetWindowID(window->sdl);
+}
+
 // Turns waiting SDL events into window messages on the queue.
 void PumpEvents()
 {
+    // TERM or INT: closed as the close box would, so the demo ends in its own order.
+    if (TerminationSignal() && !endPosted) {
+        endPosted = true;
+        if (mainWindow)
+            PostPlatformMessage(mainWindow, WM_CLOSE, 0, 0);
+        else
+            PostQuitMessage(0);
+    }
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         HWND window = mainWindow;
-        if (!window)
+        if (!window || ForAnotherWindow(event, window))
             continue;
         switch (event.type) {
         case SDL_KEYDOWN:
@@ -170,6 +192,24 @@ bool HasDisplay()
 #endif
 }
 
+// The display a new window opens on: that of the window it replaces, else the one under the mouse.
+int DisplayForNewWindow()
+{
+    const int displays = SDL_GetNumVideoDisplays();
+    if (lastDisplay >= 0 && lastDisplay < displays)
+        return lastDisplay;
+    SDL_Point mouse{0, 0};
+    SDL_GetGlobalMouseState(&mouse.x, &mouse.y);
+    for (int i = 0; i < displays; ++i) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(i, &bounds) == 0 && SDL_PointInRect(&mouse, &bounds))
+            return i;
+    }
+    return 0;
+}
+
+void ApplyCursorCount() { SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE); }
+
 }  // namespace
 
 bool EnsureVideo()
@@ -189,6 +229,8 @@ bool EnsureVideo()
         fprintf(stderr, "korvale: no display to open the window on; DISPLAY or WAYLAND_DISPLAY must name one\n");
         return false;
     }
+    // A full-screen start hides the cursor before there is a video subsystem to tell; starting shows it.
+    ApplyCursorCount();
     return true;
 }
 
@@ -226,7 +268,11 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
                                                     : SDL_MESSAGEBOX_INFORMATION;
         SDL_MessageBoxData box{flags, nullptr, caption, text, yesNo ? 2 : 1, yesNo ? yesNoButtons : okButton, nullptr};
         int pressed = 0;
-        if (SDL_ShowMessageBox(&box, &pressed) == 0)
+        if (!MessageBoxShown(true))
+            EndByTerminationSignal();  // asked to end: no box that would wait for a click
+        const int shown = SDL_ShowMessageBox(&box, &pressed);
+        MessageBoxShown(false);
+        if (shown == 0)
             return pressed > 0 ? pressed : yesNo ? IDNO : IDOK;  // closed without a choice: the escape answer
     }
     // Nowhere to show it: report it and take the default button.
@@ -294,7 +340,7 @@ int WINAPI ShowCursor(BOOL show)
     CountPlatformCall("ShowCursor");
     cursorCount += show ? 1 : -1;
     if (SDL_WasInit(SDL_INIT_VIDEO))
-        SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+        ApplyCursorCount();
     return cursorCount;
 }
 
@@ -346,16 +392,19 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         flags |= SDL_WINDOW_RESIZABLE;
     if (style & WS_POPUP)
         flags |= SDL_WINDOW_BORDERLESS;
-    int left = (style & WS_POPUP) ? x : SDL_WINDOWPOS_CENTERED;
-    int top = (style & WS_POPUP) ? y : SDL_WINDOWPOS_CENTERED;
-    // A full-screen window is made at the desktop's size from the start, so its GL drawable never has
-    // to follow a resize.
+    // Full screen and windows alike open on one display, centred: F1 never moves the demo to another screen.
+    const int display = DisplayForNewWindow();
+    const bool placed = fullscreen || !(style & WS_POPUP);
+    int left = placed ? static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)) : x;
+    int top = placed ? static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(display)) : y;
+    // A full-screen window is made at its display's desktop size from the start, so its GL drawable never
+    // has to follow a resize.
     int createWidth = clientWidth, createHeight = clientHeight;
     SDL_DisplayMode desktop;
     if (fullscreen && harnessSize) {
         createWidth = harness->width;  // the harness's screen
         createHeight = harness->height;
-    } else if (fullscreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    } else if (fullscreen && SDL_GetDesktopDisplayMode(display, &desktop) == 0) {
         createWidth = desktop.w;
         createHeight = desktop.h;
     }
@@ -380,6 +429,7 @@ BOOL WINAPI DestroyWindow(HWND window)
     if (PlatformCallFails("DestroyWindow") || !window)
         return FALSE;
     Send(window, WM_DESTROY, 0, 0);
+    lastDisplay = SDL_GetWindowDisplayIndex(window->sdl);
     SDL_DestroyWindow(window->sdl);
     // Messages still queued for it go nowhere.
     for (MSG& msg : queue)
