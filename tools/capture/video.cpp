@@ -222,9 +222,10 @@ bool VideoStart(const std::string& path, long totalFrames, int width, int height
     video.encoder = SpawnFfmpeg({"-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb24",
                                  "-video_size", size, "-framerate", std::to_string(kFps), "-i", "pipe:0", "-c:v",
                                  "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p",
-                                 // One frame thread and one lookahead thread: the software renderer keeps
-                                 // the other core.
-                                 "-threads", "1", "-x264-params", "lookahead-threads=1",
+                                 // Two frame threads: the words draw in well under a core and leave the
+                                 // other to the encoder, which would otherwise still be encoding them
+                                 // when the drawing is done.
+                                 "-threads", "2", "-x264-params", "lookahead-threads=1",
                                  video.picturePath},
                                 &video.pipe);
     if (video.encoder < 0) {
