@@ -70,21 +70,14 @@ bool Collect(int index, std::vector<uint8_t>& rgb, int& width, int& height)
 bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
 {
     HGLRC context = CurrentContext();
-    // A picture drawn at the harness's size is framed in its window as HarnessReadFrame does: read at once.
-    if (context && context->native)
+    // A harness with a size reads the picture as its window shows it, as HarnessReadFrame does: at once.
+    if (context && CurrentHarness() && CurrentHarness()->width > 0)
         return HarnessReadFrame(rgb, width, height);
     if (!context || !Prepare(context))
         return false;
     const int index = readback.next;
     int w = 0, h = 0;
-    if (context->framebuffer) {
-        w = context->pictureWidth;
-        h = context->pictureHeight;
-    } else {
-        SDL_GL_GetDrawableSize(context->window->sdl, &w, &h);
-    }
-    if (!BindPictureForReading(context))
-        glReadBuffer(GL_BACK);
+    BindPictureForReading(context, &w, &h);
     readback.bind(GL_PIXEL_PACK_BUFFER, readback.buffers[index]);
     if (w != readback.width[index] || h != readback.height[index])
         readback.data(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(w) * h * 3, nullptr, GL_STREAM_READ);
@@ -101,8 +94,8 @@ bool HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
 
 bool HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height)
 {
-    // A native picture was read at once: nothing is left to collect.
-    if (!CurrentContext() || CurrentContext()->native || readback.context != CurrentContext())
+    // A harness with a size read every picture at once: nothing is left to collect.
+    if (!CurrentContext() || (CurrentHarness() && CurrentHarness()->width > 0) || readback.context != CurrentContext())
         return false;
     return Collect(1 - readback.next, rgb, width, height);
 }

@@ -1,7 +1,7 @@
 // The process entry: reads the command line, makes the data folder the working directory and hands over to
 // the demo's WinMain.
 #include "platform/host/startup.h"
-#include "platform/windows/picture.h"
+#include "platform/windows/resolution.h"
 #include "platform/windows/win32.h"
 
 #include <cstdio>
@@ -18,8 +18,9 @@ void PrintUsage(FILE* out)
             "  --fullscreen  start full screen without asking\n"
             "  --window      start in a window without asking\n"
             "  --resolution native|classic\n"
-            "                draw at the size shown, multisampled (native), or at 640 x 480 stretched\n"
-            "                (classic); by default native on a hardware renderer, classic on a software one\n"
+            "                draw at the size shown, multisampled (native), or at 640 x 480 scaled to it\n"
+            "                (classic); by default native where a short trial at start finds the GL fast\n"
+            "                enough for 60 frames a second there, classic elsewhere\n"
             "  --help        print this and exit\n"
             "  --version     print the version and exit\n"
             "\n"
