@@ -168,7 +168,7 @@ TEST(PictureStep, TheProgramSaysWhichResolutionItChoseAndWhy)
     const std::string dir = TempDir("korvale");
     auto run = [&](const std::string& options) {
         const std::string command = "cd '" + std::string(KORVALE_BINARY_DIR) +
-                                    "' && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 8 '" +
+                                    "' && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 6 '" +
                                     KORVALE_PROGRAM + "' --window " + options + " > /dev/null 2> '" + dir + "/err'";
         std::system(command.c_str());
         std::ifstream in(dir + "/err");
