@@ -1,9 +1,11 @@
 // The picture drawn at the size it is shown: a double-size capture that reduces to the 640 x 480 golden with
-// the same line weight and the same state, and a wide window whose overlay keeps its shape.
+// the same line weight and the same state, a wide window whose overlay keeps its shape, a classic picture
+// scaled at 4:3 into wide and tall windows, and a scaled (HiDPI) display's drawable.
 #include "tests/support.h"
 
 #include "app/shell.h"
 #include "platform/harness/harness.h"
+#include "platform/windows/resolution.h"
 #include "resources/fonts.h"
 
 #include <GL/gl.h>
@@ -43,14 +45,14 @@ struct Box {
     int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
 };
 
-// The lit pixels' bounding box, within columns [from, to).
-Box LitBox(const std::vector<uint8_t>& rgb, int width, int height, int from, int to)
+// The lit pixels' bounding box (brighter than `level` on average), within columns [from, to).
+Box LitBox(const std::vector<uint8_t>& rgb, int width, int height, int from, int to, int level = 64)
 {
     Box box;
     for (int y = 0; y < height; ++y)
         for (int x = from; x < to; ++x) {
             const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            if (p[0] + p[1] + p[2] > 3 * 64) {
+            if (p[0] + p[1] + p[2] > 3 * level) {
                 box.left = std::min(box.left, x);
                 box.right = std::max(box.right, x);
                 box.top = std::min(box.top, y);
@@ -64,6 +66,45 @@ Box LitBox(const std::vector<uint8_t>& rgb, int width, int height, int from, int
 std::vector<uint8_t> DrawOverlay(int& width, int& height)
 {
     glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor4ub(255, 255, 255, 255);
+    Print2DText(100, 200, "THE KORVALE TEAM");
+    return ReadFrameRgb(width, height);
+}
+
+// Opens the demo window (windowed) under `harness` and delivers the messages its opening posted.
+void OpenWindowUnder(Harness harness)
+{
+    harness.answers = {IDNO};
+    InstallHarness(harness);
+    ASSERT_TRUE(OpenDemoWindow(windowTitle, 640, 480, 32, false));
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+}
+
+GLint ViewportWidth()
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return viewport[2];
+}
+
+// Whether every pixel of the rectangle is black.
+bool Black(const std::vector<uint8_t>& rgb, int width, int left, int top, int right, int bottom)
+{
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            for (int c = 0; c < 3; ++c)
+                if (rgb[(static_cast<size_t>(y) * width + x) * 3 + c] != 0)
+                    return false;
+    return true;
+}
+
+// The overlay line on a grey picture, read back: grey marks where the picture lies in the window.
+std::vector<uint8_t> DrawOverlayOnGrey(int& width, int& height)
+{
+    glClearColor(0.2f, 0.2f, 0.2f, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glColor4ub(255, 255, 255, 255);
     Print2DText(100, 200, "THE KORVALE TEAM");
@@ -159,4 +200,90 @@ TEST(PictureSize, CommandLinesRefuseAResolutionOrSizeTheyCannotUse)
     const std::string korvale = std::string("'") + KORVALE_PROGRAM + "' --resolution sharp 2> '" +
                                 TempDir("korvale") + "/err' >/dev/null";
     EXPECT_EQ(WEXITSTATUS(std::system(korvale.c_str())), 2);
+}
+
+TEST(PictureSize, AClassicPictureKeeps4By3WithBlackBarsInAWideAndATallWindow)
+{
+    ASSERT_TRUE(OpenTestWindow());
+    int width = 0, height = 0;
+    const std::vector<uint8_t> classic = DrawOverlay(width, height);
+    ASSERT_EQ(width, 640);
+    const Box small = LitBox(classic, width, height, 0, width);
+    ASSERT_GT(small.right, small.left);
+    CloseTestWindow();
+
+    ChoosePictureResolution(PictureResolution::Classic);
+    struct Window {
+        int width, height;  // the window the user made
+        int left, top, pictureWidth, pictureHeight;  // where the 4:3 picture lies in it
+    };
+    for (const Window& w : {Window{1000, 500, 167, 0, 666, 500}, Window{400, 800, 0, 250, 400, 300}}) {
+        Harness harness;
+        harness.width = w.width;
+        harness.height = w.height;
+        OpenWindowUnder(harness);
+        // The window's size never reaches the viewport: the demo draws its 640 x 480 picture.
+        EXPECT_EQ(ViewportWidth(), 640) << w.width;
+        const std::vector<uint8_t> shown = DrawOverlayOnGrey(width, height);
+        ASSERT_EQ(width, w.width);
+        ASSERT_EQ(height, w.height);
+        const int right = w.left + w.pictureWidth, bottom = w.top + w.pictureHeight;
+        EXPECT_TRUE(Black(shown, width, 0, 0, w.left, height)) << w.width;
+        EXPECT_TRUE(Black(shown, width, right, 0, width, height)) << w.width;
+        EXPECT_TRUE(Black(shown, width, 0, 0, width, w.top)) << w.width;
+        EXPECT_TRUE(Black(shown, width, 0, bottom, width, height)) << w.width;
+        // The picture fills its rectangle: its corners are grey, not black.
+        for (int corner = 0; corner < 4; ++corner) {
+            const int x = corner % 2 ? right - 1 : w.left, y = corner / 2 ? bottom - 1 : w.top;
+            EXPECT_GT(shown[(static_cast<size_t>(y) * width + x) * 3], 40) << w.width << " corner " << corner;
+        }
+        // The overlay scaled alike both ways, in place; scaling smooths its edges, so only pixels more than half
+        // lit count.
+        const Box large = LitBox(shown, width, height, w.left, right, 160);
+        const double scale = w.pictureWidth / 640.0;
+        EXPECT_NEAR(double(large.right - large.left) / (small.right - small.left), scale, 0.05) << w.width;
+        EXPECT_NEAR(large.bottom - large.top, (small.bottom - small.top) * scale, 1.5) << w.width;
+        EXPECT_NEAR(large.left, w.left + small.left * scale, 3) << w.width;
+        EXPECT_NEAR(large.top, w.top + small.top * scale, 3) << w.width;
+        CloseTestWindow();
+    }
+    ChoosePictureResolution(PictureResolution::Auto);
+}
+
+TEST(PictureSize, AScaledDisplaysDrawableGetsThePictureAtItsOwnSize)
+{
+    // A 640 x 480 window on a display of two pixels a unit: its drawable is 1280 x 960.
+    Harness harness;
+    harness.width = 640;
+    harness.height = 480;
+    harness.drawableScale = 2;
+    OpenWindowUnder(harness);
+    EXPECT_EQ(ViewportWidth(), 1280);
+    GLfloat lineWidth = 0;
+    glGetFloatv(GL_LINE_WIDTH, &lineWidth);
+    EXPECT_EQ(lineWidth, 2.0f);
+    int width = 0, height = 0;
+    const std::vector<uint8_t> native = DrawOverlayOnGrey(width, height);
+    ASSERT_EQ(width, 1280);
+    ASSERT_EQ(height, 960);
+    const Box nativeBox = LitBox(native, width, height, 0, width);
+    CloseTestWindow();
+
+    // Classic on the same display: still the 640 x 480 viewport, the picture scaled to the whole drawable.
+    ChoosePictureResolution(PictureResolution::Classic);
+    OpenWindowUnder(harness);
+    EXPECT_EQ(ViewportWidth(), 640);
+    const std::vector<uint8_t> classic = DrawOverlayOnGrey(width, height);
+    ChoosePictureResolution(PictureResolution::Auto);
+    ASSERT_EQ(width, 1280);
+    ASSERT_EQ(height, 960);
+    EXPECT_GT(classic[0], 40);  // no bars
+    EXPECT_GT(classic[classic.size() - 3], 40);
+    const Box classicBox = LitBox(classic, width, height, 0, width);
+    CloseTestWindow();
+    // Both show the line at the same place and size; only the native one was drawn at 1280 x 960.
+    EXPECT_NEAR(nativeBox.left, classicBox.left, 3);
+    EXPECT_NEAR(nativeBox.right, classicBox.right, 3);
+    EXPECT_NEAR(nativeBox.top, classicBox.top, 3);
+    EXPECT_NEAR(nativeBox.bottom, classicBox.bottom, 3);
 }

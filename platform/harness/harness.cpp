@@ -82,36 +82,33 @@ void HarnessPostMessage(UINT message, WPARAM wParam, LPARAM lParam)
     PostPlatformMessage(CurrentWindow(), message, wParam, lParam);
 }
 
+void HarnessResizeWindow(int width, int height)
+{
+    if (HWND window = CurrentWindow())
+        SDL_SetWindowSize(window->sdl, width, height);
+}
+
 bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height)
 {
-    if (!CurrentContext() || PlatformCallFails("glReadPixels"))
-        return false;
     HGLRC context = CurrentContext();
-    int pictureWidth = 0, pictureHeight = 0;
-    if (context->framebuffer) {
-        pictureWidth = context->pictureWidth;
-        pictureHeight = context->pictureHeight;
+    if (!context || PlatformCallFails("glReadPixels"))
+        return false;
+    // With a size of its own the harness reads what its window shows, black bars included; without one, the
+    // picture as drawn (the demo's 640 x 480).
+    if (installed.width > 0) {
+        if (!BindShownPictureForReading(context, &width, &height))
+            return false;
     } else {
-        SDL_GL_GetDrawableSize(context->window->sdl, &pictureWidth, &pictureHeight);
+        BindPictureForReading(context, &width, &height);
     }
-    // A native picture is shown centred in the harness's screen or window, black around it.
-    width = pictureWidth;
-    height = pictureHeight;
-    if (context->native)
-        SDL_GL_GetDrawableSize(context->window->sdl, &width, &height);
-    const int left = std::max(0, (width - pictureWidth) / 2), top = std::max(0, (height - pictureHeight) / 2);
-    const int columns = std::min(width, pictureWidth), lines = std::min(height, pictureHeight);
-    rgb.assign(static_cast<size_t>(width) * height * 3, 0);
-    std::vector<uint8_t> rows(static_cast<size_t>(pictureWidth) * pictureHeight * 3);
+    std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (!BindPictureForReading(context))
-        glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, pictureWidth, pictureHeight, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
     BindDrawTarget(context);
-    const size_t stride = static_cast<size_t>(width) * 3, pictureStride = static_cast<size_t>(pictureWidth) * 3;
-    for (int y = 0; y < lines; ++y)
-        std::memcpy(&rgb[(top + y) * stride + left * 3], &rows[(pictureHeight - 1 - y) * pictureStride],
-                    static_cast<size_t>(columns) * 3);
+    const size_t stride = static_cast<size_t>(width) * 3;
+    rgb.resize(stride * height);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&rgb[y * stride], &rows[(height - 1 - y) * stride], stride);
     return true;
 }
 

@@ -72,21 +72,14 @@ FrameRead Collect(int index, std::vector<uint8_t>& rgb, int& width, int& height)
 FrameRead HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
 {
     HGLRC context = CurrentContext();
-    // A picture drawn at the harness's size is framed in its window as HarnessReadFrame does: read at once.
-    if (context && context->native)
+    // A harness with a size reads the picture as its window shows it, as HarnessReadFrame does: at once.
+    if (context && CurrentHarness() && CurrentHarness()->width > 0)
         return HarnessReadFrame(rgb, width, height) ? FrameRead::Picture : FrameRead::Failed;
     if (!context || !Prepare(context) || PlatformCallFails("glReadPixels"))
         return FrameRead::Failed;
     const int index = readback.next;
     int w = 0, h = 0;
-    if (context->framebuffer) {
-        w = context->pictureWidth;
-        h = context->pictureHeight;
-    } else {
-        SDL_GL_GetDrawableSize(context->window->sdl, &w, &h);
-    }
-    if (!BindPictureForReading(context))
-        glReadBuffer(GL_BACK);
+    BindPictureForReading(context, &w, &h);
     readback.bind(GL_PIXEL_PACK_BUFFER, readback.buffers[index]);
     if (w != readback.width[index] || h != readback.height[index])
         readback.data(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(w) * h * 3, nullptr, GL_STREAM_READ);
@@ -103,9 +96,9 @@ FrameRead HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& heig
 
 FrameRead HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& height)
 {
-    // A native picture was read at once: nothing is left to collect.
+    // A harness with a size read every picture at once: nothing is left to collect.
     HGLRC context = CurrentContext();
-    if (!context || context->native || readback.generation != context->generation)
+    if (!context || (CurrentHarness() && CurrentHarness()->width > 0) || readback.generation != context->generation)
         return FrameRead::NotYet;
     return Collect(1 - readback.next, rgb, width, height);
 }

@@ -3,7 +3,7 @@
 #include "platform/host/startup.h"
 #include "platform/host/termination.h"
 #include "platform/windows/pacer.h"
-#include "platform/windows/picture.h"
+#include "platform/windows/resolution.h"
 #include "platform/windows/win32.h"
 
 #include <cstdio>
@@ -20,8 +20,9 @@ void PrintUsage(FILE* out)
             "  --fullscreen  start full screen without asking\n"
             "  --window      start in a window without asking\n"
             "  --resolution native|classic\n"
-            "                draw at the size shown, multisampled (native), or at 640 x 480 stretched\n"
-            "                (classic); by default native on a hardware renderer, classic on a software one\n"
+            "                draw at the size shown, multisampled (native), or at 640 x 480 scaled to it\n"
+            "                (classic); by default native where a short trial at start finds the GL fast\n"
+            "                enough for 60 frames a second there, classic elsewhere\n"
             "  --stats       at the end, print how steadily the pictures came: frames, seconds, frames a\n"
             "                second, the largest lag behind the schedule, catch-ups and restarts\n"
             "  --help        print this and exit\n"

@@ -52,5 +52,21 @@ struct ParentConsole {
     }
 } parentConsole;
 
+// On a scaled desktop Windows would draw the window at the logical size and stretch it, blurred: the program
+// says it draws at the display's own pixels (per monitor where Windows 10 offers it, the whole system
+// before), so the drawable is in pixels and a native picture is drawn at the size it is shown.
+struct DpiAware {
+    DpiAware()
+    {
+        using SetContext = BOOL(WINAPI*)(HANDLE);
+        const HMODULE user32 = GetModuleHandleA("user32.dll");
+        const auto setContext = reinterpret_cast<SetContext>(
+            user32 ? reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")) : nullptr);
+        const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+        if (!setContext || !setContext(perMonitorV2))
+            SetProcessDPIAware();
+    }
+} dpiAware;
+
 }  // namespace
 #endif

@@ -97,13 +97,7 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
         return FALSE;
     if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
         return FALSE;
-    // A window without its picture cannot show the demo: the activation fails.
-    if (!PrepareContextPicture(context)) {
-        SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
-        if (current)
-            SDL_GL_MakeCurrent(current->window->sdl, current->context);
-        return FALSE;
-    }
+    PrepareContextPicture(context);
     current = context;
     BindDrawTarget(context);
     if (CurrentHarness())
@@ -138,7 +132,7 @@ BOOL WINAPI SwapBuffers(HDC dc)
         harness->onPresent();
     // A recording harness reads the picture from its off-screen target (Harness::presents); headless runs go
     // as fast as they can, a real display keeps the schedule.
-    if (harness && !harness->presents && current->framebuffer) {
+    if (harness && !harness->presents && current->target.framebuffer) {
         AwaitFrameBefore(current);
         return TRUE;
     }

@@ -1,21 +1,26 @@
-// The GL context records behind HGLRC: each with the off-screen target its picture is drawn into.
+// The GL context records behind HGLRC: each with the way its picture reaches the window and the off-screen
+// target it is drawn into.
 #pragma once
 
+#include "platform/windows/draw_target.h"
 #include "platform/windows/win_ui.h"
+
+// The ways a picture reaches its window, best first: a way the GL refuses steps down to the next.
+enum class PictureWay {
+    Multisampled,  // drawn at the size shown (native), multisampled, then copied into the window
+    SingleSampled,  // the same without multisampling
+    Classic,  // drawn at the size the program asked for, then scaled into the window at 4:3
+    Window,  // drawn straight into the window's own buffer, at its size: only where there is no target
+};
 
 struct HGLRC__ {
     SDL_GLContext context;
     HWND__* window;
     unsigned long long generation = 0;  // never reused, unlike the record's address: 1 for the first context
-    bool native = false;  // the picture is drawn at the size it is shown, in every window
-    unsigned framebuffer = 0;  // off-screen target the demo draws into; 0: the window's own buffer
-    unsigned colourBuffer = 0;
-    unsigned depthBuffer = 0;
-    int samples = 0;  // of the off-screen target; when above 0 it is resolved into the buffer below
-    unsigned resolveFramebuffer = 0;
-    unsigned resolveBuffer = 0;
-    int pictureWidth = 0;  // the off-screen target's size
-    int pictureHeight = 0;
+    bool prepared = false;  // its picture's way was chosen, on its first activation
+    PictureWay way = PictureWay::Window;
+    DrawTarget target;  // what the demo draws into; empty on the Window way
+    DrawTarget shown;  // the picture as the window shows it, made only when the harness reads it
     void* frameBefore = nullptr;  // the fence (GLsync) of the last frame drawn and not shown
 };
 

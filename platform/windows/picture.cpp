@@ -1,177 +1,157 @@
-// The picture the demo draws: its off-screen target (sized at the display mode asked for, or at the size
-// shown), the line widening that keeps a larger picture's weight, the resolution choice, and showing it at 4:3.
+// The picture the demo draws: its way (native, classic or straight into the window) and the steps down
+// between them, its off-screen target, the line widening that keeps a larger picture's weight, and showing
+// it at 4:3 in the window's drawable.
 #include "platform/windows/picture.h"
 
 #include "platform/windows/contexts.h"
+#include "platform/windows/resolution.h"
 
-#include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
-PictureResolution resolution = PictureResolution::Auto;
-bool resolutionReported = false;
+struct Way {
+    const char* operation;  // the harness fails the way by this name
+    const char* name;
+    const char* next;  // what the program does when the GL refuses it
+};
 
-PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
-PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
-PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
-PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
-PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
-PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
-PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
-PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC renderbufferStorageMultisample;
-PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
-PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
-PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
+const Way ways[] = {
+    {"MultisampledTarget", "multisampled picture", "drawing it single-sampled"},
+    {"SingleSampledTarget", "single-sampled picture", "drawing the classic picture"},
+    {"ClassicTarget", "classic picture", "drawing straight into the window"},
+};
 
-template <typename Call>
-void Load(Call& call, const char* name)
+PictureWay Next(PictureWay way) { return static_cast<PictureWay>(static_cast<int>(way) + 1); }
+
+// The size the picture of `way` is drawn at in `window`.
+void WaySize(HWND window, PictureWay way, int* width, int* height)
 {
-    call = reinterpret_cast<Call>(SDL_GL_GetProcAddress(name));
-}
-
-bool LoadFramebufferCalls()
-{
-    Load(genFramebuffers, "glGenFramebuffers");
-    Load(deleteFramebuffers, "glDeleteFramebuffers");
-    Load(bindFramebuffer, "glBindFramebuffer");
-    Load(genRenderbuffers, "glGenRenderbuffers");
-    Load(deleteRenderbuffers, "glDeleteRenderbuffers");
-    Load(bindRenderbuffer, "glBindRenderbuffer");
-    Load(renderbufferStorage, "glRenderbufferStorage");
-    Load(renderbufferStorageMultisample, "glRenderbufferStorageMultisample");
-    Load(framebufferRenderbuffer, "glFramebufferRenderbuffer");
-    Load(blitFramebuffer, "glBlitFramebuffer");
-    Load(checkFramebufferStatus, "glCheckFramebufferStatus");
-    return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers && deleteRenderbuffers &&
-           bindRenderbuffer && renderbufferStorage && renderbufferStorageMultisample && framebufferRenderbuffer &&
-           blitFramebuffer && checkFramebufferStatus;
-}
-
-void DeleteDrawTarget(HGLRC context)
-{
-    bindFramebuffer(GL_FRAMEBUFFER, 0);
-    deleteFramebuffers(1, &context->framebuffer);
-    deleteRenderbuffers(1, &context->colourBuffer);
-    deleteRenderbuffers(1, &context->depthBuffer);
-    if (context->resolveFramebuffer) {
-        deleteFramebuffers(1, &context->resolveFramebuffer);
-        deleteRenderbuffers(1, &context->resolveBuffer);
+    int drawableWidth = 0, drawableHeight = 0, left = 0, bottom = 0;
+    DrawableSize(window, &drawableWidth, &drawableHeight);
+    if (way == PictureWay::Multisampled || way == PictureWay::SingleSampled) {
+        Fit4By3(drawableWidth, drawableHeight, &left, &bottom, width, height);
+    } else if (way == PictureWay::Classic && window->fullscreen) {
+        FullscreenPictureSize(width, height);
+    } else if (way == PictureWay::Classic) {
+        *width = window->askedWidth;
+        *height = window->askedHeight;
+    } else {
+        *width = drawableWidth;
+        *height = drawableHeight;
     }
-    context->framebuffer = context->colourBuffer = context->depthBuffer = 0;
-    context->resolveFramebuffer = context->resolveBuffer = 0;
 }
 
-// Storage for the target's buffers at the context's picture size (binding makes a new name an object).
-void SizeDrawTarget(HGLRC context)
+// The size the context draws its picture at: its target's, or its window's drawable on the Window way.
+void ContextPictureSize(HGLRC context, int* width, int* height)
 {
-    const int width = context->pictureWidth, height = context->pictureHeight;
-    bindRenderbuffer(GL_RENDERBUFFER, context->colourBuffer);
-    renderbufferStorageMultisample(GL_RENDERBUFFER, context->samples, GL_RGBA8, width, height);
-    bindRenderbuffer(GL_RENDERBUFFER, context->depthBuffer);
-    renderbufferStorageMultisample(GL_RENDERBUFFER, context->samples, GL_DEPTH_COMPONENT16, width, height);
-    if (context->resolveBuffer) {
-        bindRenderbuffer(GL_RENDERBUFFER, context->resolveBuffer);
-        renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    if (context->target.framebuffer) {
+        *width = context->target.width;
+        *height = context->target.height;
+    } else {
+        DrawableSize(context->window, width, height);
     }
-    bindRenderbuffer(GL_RENDERBUFFER, 0);
 }
 
-// Lines keep their 640 x 480 weight in a larger picture; the demo itself never sets a width.
+// Lines keep the weight they have at the size the program asked for; the demo itself never sets a width.
 void WidenLines(HGLRC context)
 {
+    int width = 0, height = 0;
+    const int asked = context->window->askedHeight;
+    ContextPictureSize(context, &width, &height);
+    if (asked <= 0 || height <= 0)
+        return;
     GLfloat range[2] = {1.0f, 1.0f};
     glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
-    const GLfloat width = static_cast<GLfloat>(context->pictureHeight) / 480.0f;
-    glLineWidth(width < range[0] ? range[0] : width > range[1] ? range[1] : width);
+    const GLfloat lineWidth = static_cast<GLfloat>(height) / static_cast<GLfloat>(asked);
+    glLineWidth(lineWidth < range[0] ? range[0] : lineWidth > range[1] ? range[1] : lineWidth);
 }
 
-// Whether a new context draws its picture at the size shown: as the harness or --resolution asks, else on
-// a hardware renderer only (a software one keeps the 640 x 480 it can draw at 60 frames a second).
-bool DrawsNatively()
+// Makes the context's target for `way`, stepping down a way at a time while the GL refuses it (or the
+// harness makes it refuse), each step said on stderr. The Window way needs nothing and cannot fail.
+void MakeTarget(HGLRC context, PictureWay way)
 {
-    if (const Harness* harness = CurrentHarness())
-        return harness->width > 0;
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    if (!renderer)
-        renderer = "an unknown renderer";
-    bool native = resolution == PictureResolution::Native;
-    if (resolution == PictureResolution::Auto)
-        native = !strstr(renderer, "llvmpipe") && !strstr(renderer, "softpipe");
-    if (!resolutionReported)
-        fprintf(stderr, "korvale: resolution %s on %s\n",
-                native ? "native (drawn at the size shown, multisampled)" : "classic (640 x 480, stretched)", renderer);
-    resolutionReported = true;
-    return native;
+    if (context->target.framebuffer)
+        DeleteDrawTarget(context->target);
+    for (; way != PictureWay::Window; way = Next(way)) {
+        const Way& about = ways[static_cast<int>(way)];
+        int width = 0, height = 0;
+        WaySize(context->window, way, &width, &height);
+        int samples = 0;
+        if (way == PictureWay::Multisampled)
+            samples = MostSamples() < 4 ? MostSamples() : 4;
+        const GLenum status = PlatformCallFails(about.operation) ? GL_FRAMEBUFFER_UNSUPPORTED
+                                                                  : MakeDrawTarget(context->target, width, height,
+                                                                                   samples);
+        if (status == GL_FRAMEBUFFER_COMPLETE)
+            break;
+        fprintf(stderr, "korvale: the GL refuses the %s at %d x %d (0x%x); %s\n", about.name, width, height, status,
+                about.next);
+    }
+    context->way = way;
+    WidenLines(context);
 }
 
-// The picture the demo draws into: at the display mode asked for while full screen (classic), or at the
-// largest 4:3 rectangle of the drawable, multisampled (native). Made once per context, on its first
-// activation. False when the GL cannot make it complete.
-bool CreateDrawTarget(HGLRC context)
+// Copies the context's finished picture into `framebuffer` (0: the window's) of width x height: the largest
+// 4:3 rectangle centred, the rest black.
+void Present(HGLRC context, unsigned framebuffer, int width, int height)
 {
-    if (!LoadFramebufferCalls()) {
-        fprintf(stderr, "korvale: the GL offers no off-screen target for the picture\n");
-        return false;
-    }
-    if (context->native) {
-        int width = 0, height = 0, left = 0, bottom = 0;
-        SDL_GL_GetDrawableSize(context->window->sdl, &width, &height);
-        Fit4By3(width, height, &left, &bottom, &context->pictureWidth, &context->pictureHeight);
-        GLint most = 0;
-        glGetIntegerv(GL_MAX_SAMPLES, &most);
-        context->samples = most < 4 ? (most > 1 ? most : 0) : 4;
-    } else {
-        FullscreenPictureSize(&context->pictureWidth, &context->pictureHeight);
-        context->samples = 0;
-    }
-    genFramebuffers(1, &context->framebuffer);
-    genRenderbuffers(1, &context->colourBuffer);
-    genRenderbuffers(1, &context->depthBuffer);
-    if (context->samples) {
-        genFramebuffers(1, &context->resolveFramebuffer);
-        genRenderbuffers(1, &context->resolveBuffer);
-    }
-    SizeDrawTarget(context);
-    GLenum status = GL_FRAMEBUFFER_COMPLETE;
-    if (context->samples) {
-        bindFramebuffer(GL_FRAMEBUFFER, context->resolveFramebuffer);
-        framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, context->resolveBuffer);
-        status = checkFramebufferStatus(GL_FRAMEBUFFER);
-    }
-    bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, context->colourBuffer);
-    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, context->depthBuffer);
-    if (status == GL_FRAMEBUFFER_COMPLETE)
-        status = checkFramebufferStatus(GL_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE) {
-        fprintf(stderr, "korvale: the off-screen target for the picture is incomplete (0x%x)\n", status);
-        DeleteDrawTarget(context);
-        return false;
-    }
-    if (context->native)
-        WidenLines(context);
-    return true;
+    int left = 0, bottom = 0, shownWidth = 0, shownHeight = 0;
+    Fit4By3(width, height, &left, &bottom, &shownWidth, &shownHeight);
+    BindTargetForReading(context->target);
+    BindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    // A native picture has the shown size already: the copy is pixel for pixel.
+    CopyFramebuffer(context->target.width, context->target.height, left, bottom, shownWidth, shownHeight,
+                    GL_LINEAR);
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
 }
 
 }  // namespace
 
-void ChoosePictureResolution(PictureResolution choice) { resolution = choice; }
-
-bool PrepareContextPicture(HGLRC context)
+void PrepareContextPicture(HGLRC context)
 {
-    if (!context->framebuffer)
-        context->native = DrawsNatively();
-    return !(context->native || context->window->fullscreen) || context->framebuffer || CreateDrawTarget(context);
+    if (context->prepared)
+        return;
+    context->prepared = true;
+    char why[96] = "";
+    if (PlatformCallFails("FramebufferObjects"))
+        snprintf(why, sizeof why, "the framebuffer objects are taken away");
+    if (why[0] || !LoadFramebufferCalls(why, sizeof why)) {
+        fprintf(stderr, "korvale: %s; drawing straight into the window\n", why);
+        context->way = PictureWay::Window;
+        WidenLines(context);
+        return;
+    }
+    const bool native = DrawsNatively(context->window);
+    MakeTarget(context, !native ? PictureWay::Classic
+                                : MostSamples() ? PictureWay::Multisampled
+                                                : PictureWay::SingleSampled);
 }
 
 void BindDrawTarget(HGLRC context)
 {
-    if (context && context->framebuffer)
-        bindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    if (context && context->target.framebuffer)
+        BindFramebuffer(GL_FRAMEBUFFER, context->target.framebuffer);
+}
+
+void DrawableSize(HWND window, int* width, int* height)
+{
+    SDL_GL_GetDrawableSize(window->sdl, width, height);
+    // The offscreen driver has no scaled display: the harness asks for one.
+    if (const Harness* harness = CurrentHarness(); harness && harness->drawableScale > 1) {
+        *width *= harness->drawableScale;
+        *height *= harness->drawableScale;
+    }
 }
 
 void Fit4By3(int width, int height, int* left, int* bottom, int* fitWidth, int* fitHeight)
@@ -186,69 +166,76 @@ void Fit4By3(int width, int height, int* left, int* bottom, int* fitWidth, int* 
     *bottom = (height - *fitHeight) / 2;
 }
 
-bool NativePictureSize(HWND window, int* width, int* height)
+bool PictureSize(HWND window, int* width, int* height)
 {
     HGLRC current = CurrentContext();
-    if (!current || current->window != window || !current->native)
+    if (!current || current->window != window)
         return false;
-    *width = current->pictureWidth;
-    *height = current->pictureHeight;
+    ContextPictureSize(current, width, height);
     return true;
 }
 
-bool ResizeNativePicture(HWND window, int* width, int* height)
+bool ResizePicture(HWND window, int* width, int* height)
 {
     HGLRC current = CurrentContext();
-    if (!current || current->window != window || !current->native || !current->framebuffer)
-        return false;
-    int shownWidth = 0, shownHeight = 0, left = 0, bottom = 0, newWidth = 0, newHeight = 0;
-    SDL_GL_GetDrawableSize(window->sdl, &shownWidth, &shownHeight);
-    Fit4By3(shownWidth, shownHeight, &left, &bottom, &newWidth, &newHeight);
-    if (newWidth > 0 && newHeight > 0 && (newWidth != current->pictureWidth || newHeight != current->pictureHeight)) {
-        current->pictureWidth = newWidth;
-        current->pictureHeight = newHeight;
-        SizeDrawTarget(current);
+    // Before its context: a window's size is all there is to tell.
+    if (!current || current->window != window)
+        return !window->fullscreen;
+    switch (current->way) {
+    case PictureWay::Classic:
+        return false;  // the same picture, scaled into the new drawable
+    case PictureWay::Window:
         WidenLines(current);
+        return PictureSize(window, width, height);
+    default:
+        break;
     }
-    return NativePictureSize(window, width, height);
+    int newWidth = 0, newHeight = 0;
+    WaySize(window, current->way, &newWidth, &newHeight);
+    if (newWidth > 0 && newHeight > 0 &&
+        (newWidth != current->target.width || newHeight != current->target.height)) {
+        MakeTarget(current, current->way);
+        BindDrawTarget(current);
+    }
+    return PictureSize(window, width, height);
 }
 
-bool BindPictureForReading(HGLRC context)
+void BindPictureForReading(HGLRC context, int* width, int* height)
 {
-    if (!context || !context->framebuffer)
-        return false;
-    bindFramebuffer(GL_READ_FRAMEBUFFER, context->framebuffer);
-    if (context->resolveFramebuffer) {
-        bindFramebuffer(GL_DRAW_FRAMEBUFFER, context->resolveFramebuffer);
-        blitFramebuffer(0, 0, context->pictureWidth, context->pictureHeight, 0, 0, context->pictureWidth,
-                        context->pictureHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        bindFramebuffer(GL_READ_FRAMEBUFFER, context->resolveFramebuffer);
+    ContextPictureSize(context, width, height);
+    if (context->target.framebuffer)
+        BindTargetForReading(context->target);
+    else
+        glReadBuffer(GL_BACK);
+}
+
+bool BindShownPictureForReading(HGLRC context, int* width, int* height)
+{
+    DrawableSize(context->window, width, height);
+    if (!context->target.framebuffer ||
+        (context->target.width == *width && context->target.height == *height)) {
+        BindPictureForReading(context, width, height);
+        return true;
     }
+    DrawTarget& shown = context->shown;
+    if (shown.width != *width || shown.height != *height) {
+        if (shown.framebuffer)
+            DeleteDrawTarget(shown);
+        if (MakeDrawTarget(shown, *width, *height, 0) != GL_FRAMEBUFFER_COMPLETE)
+            return false;
+    }
+    Present(context, shown.framebuffer, *width, *height);
+    BindFramebuffer(GL_READ_FRAMEBUFFER, shown.framebuffer);
     return true;
 }
 
 void ShowPicture(HDC dc)
 {
     HGLRC current = CurrentContext();
-    if (!current || !BindPictureForReading(current))
+    if (!current || !current->target.framebuffer)
         return;  // drawn straight into the window's back buffer
-    int width = 0, height = 0, left = 0, bottom = 0, shownWidth = 0, shownHeight = 0;
-    SDL_GL_GetDrawableSize(dc->window->sdl, &width, &height);
-    // Largest 4:3 rectangle centred in the window; the rest stays black.
-    Fit4By3(width, height, &left, &bottom, &shownWidth, &shownHeight);
-    bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    glDisable(GL_SCISSOR_TEST);
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    // A native picture has the shown size already: the blit copies it pixel for pixel.
-    blitFramebuffer(0, 0, current->pictureWidth, current->pictureHeight, left, bottom, left + shownWidth,
-                    bottom + shownHeight, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-    if (scissor)
-        glEnable(GL_SCISSOR_TEST);
-    bindFramebuffer(GL_FRAMEBUFFER, current->framebuffer);
+    int width = 0, height = 0;
+    DrawableSize(dc->window, &width, &height);
+    Present(current, 0, width, height);
+    BindFramebuffer(GL_FRAMEBUFFER, current->target.framebuffer);
 }
-

@@ -21,6 +21,9 @@ struct Harness {
     // drawn as on a software renderer.
     int width = 0;
     int height = 0;
+    // Pixels per window unit of the window's drawable, as on a scaled (HiDPI) display, which the offscreen
+    // driver never has.
+    int drawableScale = 1;
     // PeekMessageA found the queue empty: the frame loop is about to draw. Keys posted here are returned
     // by the same PeekMessageA call.
     std::function<void()> onIdle;
@@ -40,11 +43,15 @@ struct Harness {
     bool audioDevice = false;
 };
 
-// Every operation a harness can make fail, by the name the stand-ins pass to PlatformCallFails.
+// Every operation a harness can make fail, by the name the stand-ins pass to PlatformCallFails. Besides the
+// Windows calls: the GL's framebuffer objects (as if it had none) and the picture's off-screen targets, one
+// name a way, each refused as an incomplete target (made on a context's first activation and again on each
+// resize of a native picture).
 inline constexpr const char* kFailableOperations[] = {
-    "ChangeDisplaySettingsA", "ChoosePixelFormat", "CreateWindowExA", "DestroyWindow", "FMUSIC_LoadSong",
-    "FSOUND_Init", "GetDC", "RegisterClassA", "ReleaseDC", "SetPixelFormat", "UnregisterClassA",
-    "glReadPixels", "wglCreateContext", "wglDeleteContext", "wglMakeCurrent"};
+    "ChangeDisplaySettingsA", "ChoosePixelFormat", "ClassicTarget", "CreateWindowExA", "DestroyWindow",
+    "FMUSIC_LoadSong", "FSOUND_Init", "FramebufferObjects", "GetDC", "MultisampledTarget", "RegisterClassA",
+    "ReleaseDC", "SetPixelFormat", "SingleSampledTarget", "UnregisterClassA", "glReadPixels", "wglCreateContext",
+    "wglDeleteContext", "wglMakeCurrent"};
 
 // The installed harness, null in the shipped program.
 const Harness* CurrentHarness();

@@ -158,10 +158,9 @@ void PumpEvents()
                 PostPlatformMessage(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
                 break;
             case SDL_WINDOWEVENT_SIZE_CHANGED: {
-                // A native picture follows the window at 4:3; otherwise a full-screen window keeps drawing
-                // into its picture of the display mode asked for.
+                // The demo hears the size it draws at, never the window's: a classic picture keeps its size.
                 int width = event.window.data1, height = event.window.data2;
-                if (ResizeNativePicture(window, &width, &height) || !window->fullscreen)
+                if (ResizePicture(window, &width, &height))
                     PostPlatformMessage(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
                 break;
             }
@@ -385,7 +384,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 
     const Harness* harness = CurrentHarness();
     const bool harnessSize = harness && harness->width > 0;
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (fullscreen)
         flags |= SDL_WINDOW_BORDERLESS | (harnessSize ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     else if (style & WS_THICKFRAME)
@@ -418,6 +417,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 
     HWND window = new HWND__{sdl, wc->lpfnWndProc, style, exStyle, fullscreen, HDC__{nullptr, 0}};
     window->dc.window = window;
+    window->askedWidth = clientWidth;
+    window->askedHeight = clientHeight;
     mainWindow = window;
     Send(window, WM_CREATE, 0, 0);
     Send(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
@@ -467,13 +468,11 @@ BOOL WINAPI ShowWindow(HWND window, int command)
     SDL_ShowWindow(window->sdl);
     int w = 0, h = 0;
     SDL_GetWindowSize(window->sdl, &w, &h);
-    const bool native = NativePictureSize(window, &w, &h);
-    if (window->fullscreen && !native)
-        FullscreenPictureSize(&w, &h);
+    PictureSize(window, &w, &h);  // the size the demo draws at
     Send(window, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
     Send(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w, h));
-    // The demo sets its 640 x 480 viewport right after showing the window; the drawn size comes after it.
-    if (native)
+    // The demo sets the viewport it asked for right after showing the window; another drawn size comes after.
+    if (w != window->askedWidth || h != window->askedHeight)
         PostPlatformMessage(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w, h));
     return FALSE;
 }

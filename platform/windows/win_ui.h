@@ -19,6 +19,8 @@ struct HWND__ {
     DWORD exStyle;
     bool fullscreen;  // shown borderless over the whole screen, picture kept at 4:3
     HDC__ dc;  // every demo window owns its device context
+    int askedWidth = 0;  // the client size the program asked for: its classic picture's size in a window
+    int askedHeight = 0;
 };
 
 // SDL's video subsystem, started on first use; false (said on stderr) where there is no display.

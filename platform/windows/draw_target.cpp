@@ -1,0 +1,164 @@
+// Framebuffer objects for the picture: found by the GL's version or extensions, loaded under the names that
+// version or extension gives them (the EXT calls take the same arguments and constants as the core ones).
+#include "platform/windows/draw_target.h"
+
+#include <SDL.h>
+
+#include <GL/glext.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
+PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
+PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
+PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
+PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
+PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
+PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
+PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC renderbufferStorageMultisample;
+PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
+PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
+PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
+
+template <typename Call>
+bool Load(Call& call, const char* name, const char* suffix)
+{
+    call = reinterpret_cast<Call>(SDL_GL_GetProcAddress((std::string(name) + suffix).c_str()));
+    return call != nullptr;
+}
+
+// Storage for one renderbuffer; false when the GL refused it (too large, out of memory).
+bool Store(unsigned buffer, int samples, GLenum format, int width, int height)
+{
+    bindRenderbuffer(GL_RENDERBUFFER, buffer);
+    if (samples > 0)
+        renderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, width, height);
+    else
+        renderbufferStorage(GL_RENDERBUFFER, format, width, height);
+    return glGetError() == GL_NO_ERROR;
+}
+
+}  // namespace
+
+bool LoadFramebufferCalls(char* why, int whySize)
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0, minor = 0;
+    if (!version || sscanf(version, "%d.%d", &major, &minor) != 2)
+        major = minor = 0;
+    const char* suffix = nullptr;
+    bool multisample = true;
+    if (major >= 3 || SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object")) {
+        suffix = "";
+    } else if (SDL_GL_ExtensionSupported("GL_EXT_framebuffer_object") &&
+               SDL_GL_ExtensionSupported("GL_EXT_framebuffer_blit")) {
+        suffix = "EXT";
+        multisample = SDL_GL_ExtensionSupported("GL_EXT_framebuffer_multisample");
+    } else {
+        snprintf(why, static_cast<size_t>(whySize), "GL %d.%d offers no framebuffer objects", major, minor);
+        return false;
+    }
+    bool loaded = Load(genFramebuffers, "glGenFramebuffers", suffix) &&
+                  Load(deleteFramebuffers, "glDeleteFramebuffers", suffix) &&
+                  Load(bindFramebuffer, "glBindFramebuffer", suffix) &&
+                  Load(genRenderbuffers, "glGenRenderbuffers", suffix) &&
+                  Load(deleteRenderbuffers, "glDeleteRenderbuffers", suffix) &&
+                  Load(bindRenderbuffer, "glBindRenderbuffer", suffix) &&
+                  Load(renderbufferStorage, "glRenderbufferStorage", suffix) &&
+                  Load(framebufferRenderbuffer, "glFramebufferRenderbuffer", suffix) &&
+                  Load(blitFramebuffer, "glBlitFramebuffer", suffix) &&
+                  Load(checkFramebufferStatus, "glCheckFramebufferStatus", suffix);
+    renderbufferStorageMultisample = nullptr;
+    if (multisample)
+        Load(renderbufferStorageMultisample, "glRenderbufferStorageMultisample", suffix);
+    if (!loaded)
+        snprintf(why, static_cast<size_t>(whySize), "GL %d.%d names framebuffer objects but lacks their calls",
+                 major, minor);
+    return loaded;
+}
+
+int MostSamples()
+{
+    if (!renderbufferStorageMultisample)
+        return 0;
+    GLint most = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &most);
+    return most > 1 ? most : 0;
+}
+
+GLenum MakeDrawTarget(DrawTarget& target, int width, int height, int samples)
+{
+    target = DrawTarget{};
+    target.width = width;
+    target.height = height;
+    target.samples = samples;
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    if (width < 1 || height < 1 || width > largest || height > largest)
+        return GL_FRAMEBUFFER_UNSUPPORTED;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    genFramebuffers(1, &target.framebuffer);
+    genRenderbuffers(1, &target.colourBuffer);
+    genRenderbuffers(1, &target.depthBuffer);
+    bool stored = Store(target.colourBuffer, samples, GL_RGBA8, width, height) &&
+                  Store(target.depthBuffer, samples, GL_DEPTH_COMPONENT16, width, height);
+    GLenum status = GL_FRAMEBUFFER_COMPLETE;
+    if (stored && samples > 0) {
+        genFramebuffers(1, &target.resolveFramebuffer);
+        genRenderbuffers(1, &target.resolveBuffer);
+        stored = Store(target.resolveBuffer, 0, GL_RGBA8, width, height);
+        bindFramebuffer(GL_FRAMEBUFFER, target.resolveFramebuffer);
+        framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.resolveBuffer);
+        status = checkFramebufferStatus(GL_FRAMEBUFFER);
+    }
+    bindRenderbuffer(GL_RENDERBUFFER, 0);
+    bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colourBuffer);
+    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depthBuffer);
+    if (status == GL_FRAMEBUFFER_COMPLETE)
+        status = checkFramebufferStatus(GL_FRAMEBUFFER);
+    if (!stored && status == GL_FRAMEBUFFER_COMPLETE)
+        status = GL_FRAMEBUFFER_UNSUPPORTED;
+    bindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (status != GL_FRAMEBUFFER_COMPLETE)
+        DeleteDrawTarget(target);
+    return status;
+}
+
+void DeleteDrawTarget(DrawTarget& target)
+{
+    if (target.framebuffer) {
+        bindFramebuffer(GL_FRAMEBUFFER, 0);
+        deleteFramebuffers(1, &target.framebuffer);
+        deleteRenderbuffers(1, &target.colourBuffer);
+        deleteRenderbuffers(1, &target.depthBuffer);
+    }
+    if (target.resolveFramebuffer) {
+        deleteFramebuffers(1, &target.resolveFramebuffer);
+        deleteRenderbuffers(1, &target.resolveBuffer);
+    }
+    target = DrawTarget{};
+}
+
+void BindFramebuffer(GLenum which, unsigned framebuffer) { bindFramebuffer(which, framebuffer); }
+
+void BindTargetForReading(const DrawTarget& target)
+{
+    bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
+    if (!target.resolveFramebuffer)
+        return;
+    bindFramebuffer(GL_DRAW_FRAMEBUFFER, target.resolveFramebuffer);
+    blitFramebuffer(0, 0, target.width, target.height, 0, 0, target.width, target.height, GL_COLOR_BUFFER_BIT,
+                    GL_NEAREST);
+    bindFramebuffer(GL_READ_FRAMEBUFFER, target.resolveFramebuffer);
+}
+
+void CopyFramebuffer(int width, int height, int left, int bottom, int toWidth, int toHeight, GLenum filter)
+{
+    blitFramebuffer(0, 0, width, height, left, bottom, left + toWidth, bottom + toHeight, GL_COLOR_BUFFER_BIT,
+                    filter);
+}
