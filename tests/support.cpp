@@ -205,3 +205,31 @@ bool StatePlayed(const std::string& line, const std::string& file)
             return true;
     return false;
 }
+
+double Mean(const std::vector<double>& values)
+{
+    double total = 0;
+    for (double v : values)
+        total += v;
+    return total / values.size();
+}
+
+double Correlation(const std::vector<double>& a, const std::vector<double>& b)
+{
+    const double meanA = Mean(a), meanB = Mean(b);
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        ab += (a[i] - meanA) * (b[i] - meanB);
+        aa += (a[i] - meanA) * (a[i] - meanA);
+        bb += (b[i] - meanB) * (b[i] - meanB);
+    }
+    return ab / std::sqrt(aa * bb);
+}
+
+int Count(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}

@@ -51,3 +51,10 @@ int StateInt(const std::string& line, const std::string& field);
 std::vector<std::string> StateSounds(const std::string& line);
 // Whether the record's call played that file.
 bool StatePlayed(const std::string& line, const std::string& file);
+
+// Mean of a series, and the correlation of two series of the same length (pictures: their channels as one).
+double Mean(const std::vector<double>& values);
+double Correlation(const std::vector<double>& a, const std::vector<double>& b);
+
+// How often `part` occurs in `text`.
+int Count(const std::string& text, const std::string& part);

@@ -20,27 +20,6 @@
 
 namespace {
 
-double Mean(const std::vector<double>& values)
-{
-    double total = 0;
-    for (double v : values)
-        total += v;
-    return total / values.size();
-}
-
-// Correlation of two pictures of the same size, their channels as one series.
-double Correlation(const std::vector<double>& a, const std::vector<double>& b)
-{
-    const double meanA = Mean(a), meanB = Mean(b);
-    double ab = 0, aa = 0, bb = 0;
-    for (size_t i = 0; i < a.size(); ++i) {
-        ab += (a[i] - meanA) * (b[i] - meanB);
-        aa += (a[i] - meanA) * (a[i] - meanA);
-        bb += (b[i] - meanB) * (b[i] - meanB);
-    }
-    return ab / std::sqrt(aa * bb);
-}
-
 struct Box {
     int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
 };
@@ -62,10 +41,10 @@ Box LitBox(const std::vector<uint8_t>& rgb, int width, int height, int from, int
     return box;
 }
 
-// One overlay line in the current window, on black, read back.
-std::vector<uint8_t> DrawOverlay(int& width, int& height)
+// One overlay line in the current window, on black or on a grey that marks where the picture lies, read back.
+std::vector<uint8_t> DrawOverlay(int& width, int& height, float grey = 0)
 {
-    glClearColor(0, 0, 0, 1);
+    glClearColor(grey, grey, grey, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glColor4ub(255, 255, 255, 255);
     Print2DText(100, 200, "THE KORVALE TEAM");
@@ -99,16 +78,6 @@ bool Black(const std::vector<uint8_t>& rgb, int width, int left, int top, int ri
                 if (rgb[(static_cast<size_t>(y) * width + x) * 3 + c] != 0)
                     return false;
     return true;
-}
-
-// The overlay line on a grey picture, read back: grey marks where the picture lies in the window.
-std::vector<uint8_t> DrawOverlayOnGrey(int& width, int& height)
-{
-    glClearColor(0.2f, 0.2f, 0.2f, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glColor4ub(255, 255, 255, 255);
-    Print2DText(100, 200, "THE KORVALE TEAM");
-    return ReadFrameRgb(width, height);
 }
 
 }  // namespace
@@ -224,7 +193,7 @@ TEST(PictureSize, AClassicPictureKeeps4By3WithBlackBarsInAWideAndATallWindow)
         OpenWindowUnder(harness);
         // The window's size never reaches the viewport: the demo draws its 640 x 480 picture.
         EXPECT_EQ(ViewportWidth(), 640) << w.width;
-        const std::vector<uint8_t> shown = DrawOverlayOnGrey(width, height);
+        const std::vector<uint8_t> shown = DrawOverlay(width, height, 0.2f);
         ASSERT_EQ(width, w.width);
         ASSERT_EQ(height, w.height);
         const int right = w.left + w.pictureWidth, bottom = w.top + w.pictureHeight;
@@ -263,7 +232,7 @@ TEST(PictureSize, AScaledDisplaysDrawableGetsThePictureAtItsOwnSize)
     glGetFloatv(GL_LINE_WIDTH, &lineWidth);
     EXPECT_EQ(lineWidth, 2.0f);
     int width = 0, height = 0;
-    const std::vector<uint8_t> native = DrawOverlayOnGrey(width, height);
+    const std::vector<uint8_t> native = DrawOverlay(width, height, 0.2f);
     ASSERT_EQ(width, 1280);
     ASSERT_EQ(height, 960);
     const Box nativeBox = LitBox(native, width, height, 0, width);
@@ -273,7 +242,7 @@ TEST(PictureSize, AScaledDisplaysDrawableGetsThePictureAtItsOwnSize)
     ChoosePictureResolution(PictureResolution::Classic);
     OpenWindowUnder(harness);
     EXPECT_EQ(ViewportWidth(), 640);
-    const std::vector<uint8_t> classic = DrawOverlayOnGrey(width, height);
+    const std::vector<uint8_t> classic = DrawOverlay(width, height, 0.2f);
     ChoosePictureResolution(PictureResolution::Auto);
     ASSERT_EQ(width, 1280);
     ASSERT_EQ(height, 960);

@@ -15,14 +15,6 @@
 
 namespace {
 
-int Count(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 // Correlation of a frame twice the golden's size, each 2 x 2 block taken as one pixel, with the golden.
 double CorrelationWithGolden(const std::vector<uint8_t>& big, const std::vector<uint8_t>& golden)
 {
@@ -36,18 +28,7 @@ double CorrelationWithGolden(const std::vector<uint8_t>& big, const std::vector<
                     sum += big[((static_cast<size_t>(2 * y + d / 2) * 1280) + 2 * x + d % 2) * 3 + c];
                 a.push_back(sum / 4);
             }
-    double meanA = 0, meanB = 0;
-    for (size_t i = 0; i < a.size(); ++i) {
-        meanA += a[i] / a.size();
-        meanB += b[i] / b.size();
-    }
-    double ab = 0, aa = 0, bb = 0;
-    for (size_t i = 0; i < a.size(); ++i) {
-        ab += (a[i] - meanA) * (b[i] - meanB);
-        aa += (a[i] - meanA) * (a[i] - meanA);
-        bb += (b[i] - meanB) * (b[i] - meanB);
-    }
-    return ab / std::sqrt(aa * bb);
+    return Correlation(a, b);
 }
 
 struct Step {

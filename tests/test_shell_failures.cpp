@@ -6,14 +6,6 @@
 
 namespace {
 
-int Count(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 struct Failure {
     const char* operation;
     const char* box;  // "CAPTION: text" as the harness reports it
