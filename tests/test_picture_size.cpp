@@ -119,15 +119,23 @@ TEST(PictureSize, DoubleSizeCaptureReducesToTheGoldenWithItsLineWeightAndState)
            Correlation(reduced, expected));
 }
 
-TEST(PictureSize, AWideWindowShowsTheOverlayCentredAndUnstretched)
+// Where the overlay line lies in the plain 640 x 480 test window, drawn and read back there.
+static void OverlayIn640By480(Box* small)
 {
     ASSERT_TRUE(OpenTestWindow());
     int width = 0, height = 0;
     const std::vector<uint8_t> classic = DrawOverlay(width, height);
     ASSERT_EQ(width, 640);
-    const Box small = LitBox(classic, width, height, 0, width);
-    ASSERT_GT(small.right, small.left);
+    *small = LitBox(classic, width, height, 0, width);
+    ASSERT_GT(small->right, small->left);
     CloseTestWindow();
+}
+
+TEST(PictureSize, AWideWindowShowsTheOverlayCentredAndUnstretched)
+{
+    Box small;
+    ASSERT_NO_FATAL_FAILURE(OverlayIn640By480(&small));
+    int width = 0, height = 0;
 
     // The window resized to 1000 x 500 by its user: the demo hears of it through WM_SIZE.
     Harness harness;
@@ -173,13 +181,9 @@ TEST(PictureSize, CommandLinesRefuseAResolutionOrSizeTheyCannotUse)
 
 TEST(PictureSize, AClassicPictureKeeps4By3WithBlackBarsInAWideAndATallWindow)
 {
-    ASSERT_TRUE(OpenTestWindow());
+    Box small;
+    ASSERT_NO_FATAL_FAILURE(OverlayIn640By480(&small));
     int width = 0, height = 0;
-    const std::vector<uint8_t> classic = DrawOverlay(width, height);
-    ASSERT_EQ(width, 640);
-    const Box small = LitBox(classic, width, height, 0, width);
-    ASSERT_GT(small.right, small.left);
-    CloseTestWindow();
 
     ChoosePictureResolution(PictureResolution::Classic);
     struct Window {
