@@ -1,0 +1,22 @@
+// Which GL the program draws with: the system's OpenGL (classic) or OpenGL ES 3 through our fixed-function
+// layer, and the layer's hooks into the life of a WGL context.
+#pragma once
+
+enum class GlApi {
+    Classic,  // the system's OpenGL 1.1 and GLU, called as they are
+    Es,  // OpenGL ES 3.0 under our own GL 1.1 and GLU
+};
+
+// Before the first window: the context kind SDL is asked for follows it.
+void ChooseGlApi(GlApi api);
+GlApi ChosenGlApi();
+// False where the program is built without the layer (Windows): ChooseGlApi(GlApi::Es) is then refused.
+bool GlLayerBuilt();
+
+// One layer state per GL context, made with it. Its GL objects die with the context, so dropping it makes no
+// GL call.
+struct LayerContext;
+LayerContext* MakeLayerContext();
+// After the context was made current: the layer's state is built on first use (its programs and buffers).
+void UseLayerContext(LayerContext* context);
+void DropLayerContext(LayerContext* context);
