@@ -1,0 +1,158 @@
+// 2D textures and texture coordinate generation: names and uploads go to ES, the binding and the modes stay
+// with the layer, which draws with them.
+#include "platform/gles/state.h"
+#include "platform/gles/surface.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace layer {
+
+namespace {
+
+bool Refused()
+{
+    LayerContext& c = Current();
+    if (!c.inside && !c.compiling)
+        return false;
+    Fail(GL_INVALID_OPERATION);
+    return true;
+}
+
+int Channels(GLenum format)
+{
+    switch (format) {
+    case GL_LUMINANCE: return 1;
+    case GL_RGB: return 3;
+    case GL_RGBA: return 4;
+    default: return 0;
+    }
+}
+
+// GL 1.1 names an internal format by its count of components as well.
+GLenum Unsized(GLint internalFormat)
+{
+    switch (internalFormat) {
+    case 1:
+    case GL_LUMINANCE:
+    case GL_LUMINANCE8: return GL_LUMINANCE;
+    case 3:
+    case GL_RGB:
+    case GL_RGB8: return GL_RGB;
+    case 4:
+    case GL_RGBA:
+    case GL_RGBA8: return GL_RGBA;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+void glGenTextures(GLsizei n, GLuint* textures)
+{
+    if (!Refused())
+        Current().es.GenTextures(n, textures);
+}
+
+void glDeleteTextures(GLsizei n, const GLuint* textures)
+{
+    if (Refused())
+        return;
+    LayerContext& c = Current();
+    Flush();
+    for (GLsizei i = 0; i < n; ++i)
+        if (textures[i] == c.state.texture2dBinding)
+            c.state.texture2dBinding = 0;
+    c.es.DeleteTextures(n, textures);
+}
+
+void glBindTexture(GLenum target, GLuint texture)
+{
+    LayerContext& c = Current();
+    if (c.compiling) {
+        c.compiling->ops.push_back({Op::BindTexture, texture});
+        return;
+    }
+    if (c.inside)
+        return Fail(GL_INVALID_OPERATION);
+    if (target != GL_TEXTURE_2D)
+        return Fail(GL_INVALID_ENUM);
+    if (texture == c.state.texture2dBinding)
+        return;
+    Flush();
+    c.state.texture2dBinding = texture;
+    c.es.BindTexture(GL_TEXTURE_2D, texture);
+}
+
+GLboolean glIsTexture(GLuint texture) { return Refused() ? GL_FALSE : Current().es.IsTexture(texture); }
+
+void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+                  GLenum format, GLenum type, const GLvoid* pixels)
+{
+    if (Refused())
+        return;
+    if (target != GL_TEXTURE_2D || !Channels(format) || type != GL_UNSIGNED_BYTE)
+        return Fail(GL_INVALID_ENUM);
+    const GLenum stored = Unsized(internalFormat);
+    if (!stored)
+        return Fail(GL_INVALID_VALUE);
+    if (border != 0)
+        return Fail(GL_INVALID_VALUE);  // ES has no borders; the program draws none
+    LayerContext& c = Current();
+    Flush();
+    if (stored == format || !pixels) {
+        c.es.TexImage2D(target, level, static_cast<GLint>(stored), width, height, 0, stored, type, pixels);
+        return;
+    }
+    // ES stores what it is given: other components are made here, as GL 1.1 would make them.
+    GLint alignment = 4;
+    c.es.GetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    const int from = Channels(format), to = Channels(stored);
+    const size_t row = (static_cast<size_t>(width) * from + alignment - 1) / alignment * alignment;
+    std::vector<GLubyte> converted(static_cast<size_t>(width) * height * to);
+    const auto* source = static_cast<const GLubyte*>(pixels);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const GLubyte* p = source + y * row + x * from;
+            GLubyte* q = &converted[(static_cast<size_t>(y) * width + x) * to];
+            const GLubyte luminance = p[0];  // GL 1.1 takes red as luminance
+            const GLubyte rgba[4] = {p[0], from >= 3 ? p[1] : luminance, from >= 3 ? p[2] : luminance,
+                                     from == 4 ? p[3] : GLubyte(255)};
+            if (to == 1)
+                q[0] = rgba[0];
+            for (int k = 0; k < to && to > 1; ++k)
+                q[k] = rgba[k];
+        }
+    c.es.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    c.es.TexImage2D(target, level, static_cast<GLint>(stored), width, height, 0, stored, type, converted.data());
+    c.es.PixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
+void glTexParameterf(GLenum target, GLenum name, GLfloat value)
+{
+    if (!Refused())
+        Current().es.TexParameterf(target, name, value);
+}
+
+void glTexParameteri(GLenum target, GLenum name, GLint value)
+{
+    if (!Refused())
+        Current().es.TexParameteri(target, name, value);
+}
+
+void glTexGeni(GLenum coord, GLenum name, GLint value)
+{
+    if (Refused())
+        return;
+    if ((coord != GL_S && coord != GL_T) || name != GL_TEXTURE_GEN_MODE)
+        return Fail(GL_INVALID_ENUM);
+    if (value != GL_OBJECT_LINEAR && value != GL_EYE_LINEAR && value != GL_SPHERE_MAP)
+        return Fail(GL_INVALID_ENUM);
+    LayerContext& c = Current();
+    GLenum& mode = coord == GL_S ? c.state.genModeS : c.state.genModeT;
+    if (mode != static_cast<GLenum>(value))
+        Flush();
+    mode = static_cast<GLenum>(value);
+}
+
+}  // namespace layer
