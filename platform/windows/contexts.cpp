@@ -24,12 +24,15 @@ std::vector<std::unique_ptr<HGLRC__>> contexts;
 // built.
 void AwaitFrameBefore(HGLRC context)
 {
-    static const bool fences = SDL_GL_ExtensionSupported("GL_ARB_sync");
+    // Core since GL 3.2 and ES 3.0; an ES context names no ARB extension.
+    static const GlVersion version = CurrentGlVersion();
+    static const bool fences =
+        version.es ? version.AtLeast(3, 0) : version.AtLeast(3, 2) || SDL_GL_ExtensionSupported("GL_ARB_sync");
     static const auto fenceSync = reinterpret_cast<PFNGLFENCESYNCPROC>(SDL_GL_GetProcAddress("glFenceSync"));
     static const auto clientWaitSync =
         reinterpret_cast<PFNGLCLIENTWAITSYNCPROC>(SDL_GL_GetProcAddress("glClientWaitSync"));
     static const auto deleteSync = reinterpret_cast<PFNGLDELETESYNCPROC>(SDL_GL_GetProcAddress("glDeleteSync"));
-    if (!fences) {
+    if (!fences || !fenceSync || !clientWaitSync || !deleteSync) {
         glFinish();
         return;
     }
