@@ -80,6 +80,8 @@ HGLRC WINAPI wglCreateContext(HDC dc)
     made->context = context;
     made->window = dc->window;
     made->generation = ++contextsMade;
+    if (ChosenGlApi() == GlApi::Es)
+        made->layer = MakeLayerContext();
     contexts.push_back(std::move(made));
     return contexts.back().get();
 }
@@ -100,6 +102,9 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
         return FALSE;
     if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
         return FALSE;
+    // Before the picture's first GL calls, which on ES go through the layer.
+    if (context->layer)
+        UseLayerContext(context->layer);
     PrepareContextPicture(context);
     current = context;
     BindDrawTarget(context);
@@ -116,8 +121,10 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
         return FALSE;
     if (context == current)
         current = nullptr;
-    // The off-screen target's objects die with the context.
+    // The off-screen target's objects die with the context, and so do the layer's.
     SDL_GL_DeleteContext(context->context);
+    if (context->layer)
+        DropLayerContext(context->layer);
     for (auto it = contexts.begin(); it != contexts.end(); ++it)
         if (it->get() == context) {
             contexts.erase(it);
