@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build ccache pkg-config
-          libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri
+          libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libgles-dev libgl1-mesa-dri
           libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
           libturbojpeg0-dev libopenmpt-dev libpng-dev libgtest-dev
           libxmp-dev clang libclang-rt-14-dev ffmpeg xvfb xauth xfonts-base x11-utils

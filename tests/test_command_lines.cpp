@@ -4,9 +4,10 @@
 #include "tests/support.h"
 
 #include "core/constants.h"
+#include "platform/gles/layer.h"
 #include "platform/harness/harness.h"
-#include "platform/windows/music.h"
 #include "platform/host/startup.h"
+#include "platform/windows/music.h"
 #include "platform/windows/win32.h"
 
 #include <cstdint>
@@ -78,6 +79,33 @@ TEST(CommandLines, KorvaleWithoutADisplaySaysSoAndEnds)
         EXPECT_EQ(r.exitCode, 1) << option << ": " << r.err;
         EXPECT_NE(r.err.find("korvale: no display to open the window on"), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("ERROR: Window Creation Error."), std::string::npos) << r.err;
+    }
+}
+
+// Both programs: a wrong --gl is refused as any bad option is; es is refused in one line where the program
+// is built without the layer, and read like classic (the options after it still count) where it has it.
+TEST(CommandLines, GlChoiceReadAndEsOnlyWithTheLayer)
+{
+    for (const std::string program : {"korvale", "korvale-capture"}) {
+        const std::string path = Quoted(program == "korvale" ? KORVALE_PROGRAM : KORVALE_CAPTURE);
+        const Result help = RunIn("/", path + " --help");
+        EXPECT_NE(help.out.find("[--gl classic|es]"), std::string::npos) << help.out;
+        const Result wrong = RunIn("/", path + " --gl opengl");
+        EXPECT_EQ(wrong.exitCode, 2) << program;
+        EXPECT_NE(wrong.err.find(program + ": --gl takes classic or es"), std::string::npos) << wrong.err;
+        EXPECT_NE(wrong.err.find("usage: " + program), std::string::npos) << wrong.err;
+        const Result classic = RunIn("/", path + " --gl classic --help");
+        EXPECT_EQ(classic.exitCode, 0) << classic.err;
+        EXPECT_EQ(classic.out, help.out);
+        const Result es = RunIn("/", path + " --gl es --help");
+        if (GlLayerBuilt()) {
+            EXPECT_EQ(es.exitCode, 0) << es.err;
+            EXPECT_EQ(es.out, help.out);
+        } else {
+            EXPECT_EQ(es.exitCode, 2);
+            EXPECT_EQ(es.err, program + ": --gl es: this build has no GL 1.1 layer over OpenGL ES\n");
+            EXPECT_EQ(es.out, "");
+        }
     }
 }
 

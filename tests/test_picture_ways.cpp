@@ -3,7 +3,9 @@
 #include "tests/support.h"
 
 #include "app/shell.h"
+#include "platform/gles/layer.h"
 #include "platform/harness/harness.h"
+#include "platform/windows/contexts.h"
 
 #include <GL/gl.h>
 
@@ -163,4 +165,57 @@ TEST(PictureStep, TheProgramSaysWhichResolutionItChoseAndWhy)
     EXPECT_EQ(Count(asked, "korvale: resolution classic (drawn at the size asked for, scaled), as asked"), 1) << asked;
     EXPECT_EQ(Count(asked, "trial"), 0) << asked;
     printf("%s", chosen.c_str());
+}
+
+// The platform's own GL work on an OpenGL ES 3 context: the ES version read, the picture's target made
+// (multisampled where the harness has a size), fenced frames, and the picture read back at once and one
+// frame late, as RGB, though ES reads only RGBA.
+TEST(PictureStep, OnAnEsContextTheTargetFencesAndReadBackWork)
+{
+    auto PixelsOf = [](const std::vector<uint8_t>& rgb, const uint8_t* colour) {
+        int n = 0;
+        for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+            n += rgb[i] == colour[0] && rgb[i + 1] == colour[1] && rgb[i + 2] == colour[2];
+        return n;
+    };
+    ChooseGlApi(GlApi::Es);
+    for (const int width : {0, 800}) {
+        Harness harness;
+        harness.width = width;
+        harness.height = width * 3 / 4;
+        harness.presents = false;  // as a recording runs: the frames are fenced, not shown
+        InstallHarness(harness);
+        ASSERT_TRUE(OpenDemoWindow("es", 640, 480, 32, false)) << width;
+        const HGLRC context = CurrentContext();
+        ASSERT_NE(context, nullptr);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(glGetString(GL_VERSION))).rfind("OpenGL ES 3", 0), 0u);
+        EXPECT_NE(context->layer, nullptr);
+        EXPECT_EQ(context->way, width ? PictureWay::Multisampled : PictureWay::Classic) << width;
+        std::vector<uint8_t> rgb;
+        int w = 0, h = 0;
+        // Two frames of their own colours: a frame read one frame late must be the one before.
+        const uint8_t colours[2][3] = {{51, 102, 153}, {204, 0, 255}};
+        FrameRead read[2];
+        std::vector<uint8_t> late;
+        for (int frame = 0; frame < 2; ++frame) {
+            glClearColor(colours[frame][0] / 255.0f, colours[frame][1] / 255.0f, colours[frame][2] / 255.0f, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            read[frame] = HarnessReadFrameLater(late, w, h);
+            EXPECT_TRUE(SwapBuffers(&context->window->dc));
+        }
+        // Core fences on ES: each frame waits on the one before, not on glFinish.
+        EXPECT_NE(context->frameBefore, nullptr);
+        // With a size the harness reads at once; without one, the first frame comes a frame late.
+        EXPECT_EQ(read[0], width ? FrameRead::Picture : FrameRead::NotYet);
+        ASSERT_EQ(read[1], FrameRead::Picture);
+        const uint8_t* lateColour = colours[width ? 1 : 0];
+        ASSERT_EQ(late.size(), static_cast<size_t>(w) * h * 3);
+        EXPECT_EQ(w, width ? 800 : 640);
+        EXPECT_EQ(PixelsOf(late, lateColour), w * h);
+        ASSERT_TRUE(HarnessReadFrame(rgb, w, h));
+        EXPECT_EQ(PixelsOf(rgb, colours[1]), w * h);
+        CloseDemoWindow();
+        RemoveHarness();
+    }
+    ChooseGlApi(GlApi::Classic);
 }

@@ -1,5 +1,7 @@
 // The test harness: forced failures, call counts and the hooks that tests and korvale-capture install.
 #include "platform/harness/harness.h"
+#include "platform/gles/layer.h"
+#include "platform/harness/pixel_rows.h"
 #include "platform/windows/contexts.h"
 #include "platform/windows/picture.h"
 #include "platform/windows/sound.h"
@@ -101,15 +103,35 @@ bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height)
     } else {
         BindPictureForReading(context, &width, &height);
     }
-    std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 3);
+    std::vector<uint8_t> rows(static_cast<size_t>(width) * height * ReadChannels());
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    glReadPixels(0, 0, width, height, ReadFormat(), GL_UNSIGNED_BYTE, rows.data());
     BindDrawTarget(context);
-    const size_t stride = static_cast<size_t>(width) * 3;
-    rgb.resize(stride * height);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&rgb[y * stride], &rows[(height - 1 - y) * stride], stride);
+    CopyRowsTopFirst(rows.data(), width, height, rgb);
     return true;
+}
+
+GLenum ReadFormat() { return ChosenGlApi() == GlApi::Es ? GL_RGBA : GL_RGB; }
+int ReadChannels() { return ChosenGlApi() == GlApi::Es ? 4 : 3; }
+
+void CopyRowsTopFirst(const uint8_t* rows, int width, int height, std::vector<uint8_t>& rgb)
+{
+    const int channels = ReadChannels();
+    const size_t stride = static_cast<size_t>(width) * 3, readStride = static_cast<size_t>(width) * channels;
+    rgb.resize(stride * height);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* from = rows + (height - 1 - y) * readStride;
+        if (channels == 3) {
+            std::memcpy(&rgb[y * stride], from, stride);
+            continue;
+        }
+        uint8_t* to = &rgb[y * stride];
+        for (int x = 0; x < width; ++x, from += 4, to += 3) {
+            to[0] = from[0];
+            to[1] = from[1];
+            to[2] = from[2];
+        }
+    }
 }
 
 void HarnessFinishDrawing() { glFinish(); }

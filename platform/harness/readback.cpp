@@ -1,13 +1,12 @@
 // Frame read-back for recording: two pixel-buffer objects in turn, so that a frame's copy is handed over one
 // frame later and the drawing does not wait for the copy it has just asked for.
 #include "platform/harness/harness.h"
+#include "platform/harness/pixel_rows.h"
 #include "platform/windows/contexts.h"
 #include "platform/windows/picture.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-
-#include <cstring>
 
 namespace {
 
@@ -22,7 +21,8 @@ struct Readback {
     PFNGLGENBUFFERSPROC gen = nullptr;
     PFNGLBINDBUFFERPROC bind = nullptr;
     PFNGLBUFFERDATAPROC data = nullptr;
-    PFNGLMAPBUFFERPROC map = nullptr;
+    PFNGLMAPBUFFERRANGEPROC mapRange = nullptr;  // GL 3.0 and ES 3.0, which has no glMapBuffer
+    PFNGLMAPBUFFERPROC map = nullptr;  // older desktop GL
     PFNGLUNMAPBUFFERPROC unmap = nullptr;
 };
 
@@ -38,9 +38,14 @@ bool Prepare(HGLRC context)
     readback.gen = reinterpret_cast<PFNGLGENBUFFERSPROC>(SDL_GL_GetProcAddress("glGenBuffers"));
     readback.bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(SDL_GL_GetProcAddress("glBindBuffer"));
     readback.data = reinterpret_cast<PFNGLBUFFERDATAPROC>(SDL_GL_GetProcAddress("glBufferData"));
-    readback.map = reinterpret_cast<PFNGLMAPBUFFERPROC>(SDL_GL_GetProcAddress("glMapBuffer"));
     readback.unmap = reinterpret_cast<PFNGLUNMAPBUFFERPROC>(SDL_GL_GetProcAddress("glUnmapBuffer"));
-    if (!readback.gen || !readback.bind || !readback.data || !readback.map || !readback.unmap)
+    // Chosen by version, not by lookup: some systems answer any name.
+    const GlVersion version = CurrentGlVersion();
+    if (version.AtLeast(3, 0) || (!version.es && SDL_GL_ExtensionSupported("GL_ARB_map_buffer_range")))
+        readback.mapRange = reinterpret_cast<PFNGLMAPBUFFERRANGEPROC>(SDL_GL_GetProcAddress("glMapBufferRange"));
+    else if (!version.es)
+        readback.map = reinterpret_cast<PFNGLMAPBUFFERPROC>(SDL_GL_GetProcAddress("glMapBuffer"));
+    if (!readback.gen || !readback.bind || !readback.data || !(readback.mapRange || readback.map) || !readback.unmap)
         return false;
     readback.gen(2, readback.buffers);
     return readback.buffers[0] != 0;
@@ -55,12 +60,12 @@ FrameRead Collect(int index, std::vector<uint8_t>& rgb, int& width, int& height)
     width = readback.width[index];
     height = readback.height[index];
     readback.bind(GL_PIXEL_PACK_BUFFER, readback.buffers[index]);
-    const auto* rows = static_cast<const uint8_t*>(readback.map(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY));
-    const size_t stride = static_cast<size_t>(width) * 3;
+    const GLsizeiptr size = static_cast<GLsizeiptr>(width) * height * ReadChannels();
+    const auto* rows = static_cast<const uint8_t*>(
+        readback.mapRange ? readback.mapRange(GL_PIXEL_PACK_BUFFER, 0, size, GL_MAP_READ_BIT)
+                          : readback.map(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY));
     if (rows) {
-        rgb.resize(stride * height);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(&rgb[y * stride], rows + (height - 1 - y) * stride, stride);
+        CopyRowsTopFirst(rows, width, height, rgb);
         readback.unmap(GL_PIXEL_PACK_BUFFER);
     }
     readback.bind(GL_PIXEL_PACK_BUFFER, 0);
@@ -82,11 +87,11 @@ FrameRead HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& heig
     BindPictureForReading(context, &w, &h);
     readback.bind(GL_PIXEL_PACK_BUFFER, readback.buffers[index]);
     if (w != readback.width[index] || h != readback.height[index])
-        readback.data(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(w) * h * 3, nullptr, GL_STREAM_READ);
+        readback.data(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(w) * h * ReadChannels(), nullptr, GL_STREAM_READ);
     readback.width[index] = w;
     readback.height[index] = h;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glReadPixels(0, 0, w, h, ReadFormat(), GL_UNSIGNED_BYTE, nullptr);
     readback.bind(GL_PIXEL_PACK_BUFFER, 0);
     BindDrawTarget(context);
     readback.pending[index] = true;

@@ -1,5 +1,6 @@
 // The process entry: reads the command line, makes the data folder the working directory, sets up the ends on
 // TERM and INT and hands over to the demo's WinMain.
+#include "platform/gles/layer.h"
 #include "platform/host/startup.h"
 #include "platform/host/termination.h"
 #include "platform/windows/pacer.h"
@@ -13,23 +14,26 @@ namespace {
 
 void PrintUsage(FILE* out)
 {
-    fprintf(out,
-            "usage: korvale [--fullscreen | --window] [--resolution native|classic] [--stats] [--help] [--version]\n"
-            "A real-time demo: 3D words, a burning planet, a nova, over tracker music.\n"
-            "\n"
-            "  --fullscreen  start full screen without asking\n"
-            "  --window      start in a window without asking\n"
-            "  --resolution native|classic\n"
-            "                draw at the size shown, multisampled (native), or at 640 x 480 scaled to it\n"
-            "                (classic); by default native where a short trial at start finds the GL fast\n"
-            "                enough for 60 frames a second there, classic elsewhere\n"
-            "  --stats       at the end, print how steadily the pictures came: frames, seconds, frames a\n"
-            "                second, the largest lag behind the schedule, catch-ups and restarts\n"
-            "  --help        print this and exit\n"
-            "  --version     print the version and exit\n"
-            "\n"
-            "Keys: Escape quits; F1 switches between full screen and a window; 0 stops the music, 1 and 2 play\n"
-            "song 1 or 2; once the nova has settled, holding space shows the planet again.\n");
+    fprintf(out, "usage: korvale [--fullscreen | --window] [--resolution native|classic] [--gl classic|es]\n"
+                 "               [--stats] [--help] [--version]\n"
+                 "A real-time demo: 3D words, a burning planet, a nova, over tracker music.\n"
+                 "\n"
+                 "  --fullscreen  start full screen without asking\n"
+                 "  --window      start in a window without asking\n"
+                 "  --resolution native|classic\n"
+                 "                draw at the size shown, multisampled (native), or at 640 x 480 scaled to it\n"
+                 "                (classic); by default native where a short trial at start finds the GL fast\n"
+                 "                enough for 60 frames a second there, classic elsewhere\n"
+                 "  --gl classic|es\n"
+                 "                draw with the system's OpenGL (classic, the default) or with OpenGL ES 3 under the\n"
+                 "                program's own GL 1.1 layer (es), as the browser build does\n"
+                 "  --stats       at the end, print how steadily the pictures came: frames, seconds, frames a\n"
+                 "                second, the largest lag behind the schedule, catch-ups and restarts\n"
+                 "  --help        print this and exit\n"
+                 "  --version     print the version and exit\n"
+                 "\n"
+                 "Keys: Escape quits; F1 switches between full screen and a window; 0 stops the music, 1 and 2 play\n"
+                 "song 1 or 2; once the nova has settled, holding space shows the planet again.\n");
 }
 
 }  // namespace
@@ -70,6 +74,25 @@ int main(int argc, char** argv)
         }
         if (!strcmp(argv[i], "--resolution")) {
             fprintf(stderr, "korvale: --resolution takes native or classic\n");
+            PrintUsage(stderr);
+            return 2;
+        }
+        if (!strcmp(argv[i], "--gl") && i + 1 < argc && !strcmp(argv[i + 1], "classic")) {
+            ChooseGlApi(GlApi::Classic);
+            ++i;
+            continue;
+        }
+        if (!strcmp(argv[i], "--gl") && i + 1 < argc && !strcmp(argv[i + 1], "es")) {
+            if (!GlLayerBuilt()) {
+                fprintf(stderr, "korvale: --gl es: this build has no GL 1.1 layer over OpenGL ES\n");
+                return 2;
+            }
+            ChooseGlApi(GlApi::Es);
+            ++i;
+            continue;
+        }
+        if (!strcmp(argv[i], "--gl")) {
+            fprintf(stderr, "korvale: --gl takes classic or es\n");
             PrintUsage(stderr);
             return 2;
         }

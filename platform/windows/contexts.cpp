@@ -24,12 +24,15 @@ std::vector<std::unique_ptr<HGLRC__>> contexts;
 // built.
 void AwaitFrameBefore(HGLRC context)
 {
-    static const bool fences = SDL_GL_ExtensionSupported("GL_ARB_sync");
+    // Core since GL 3.2 and ES 3.0; an ES context names no ARB extension.
+    static const GlVersion version = CurrentGlVersion();
+    static const bool fences =
+        version.es ? version.AtLeast(3, 0) : version.AtLeast(3, 2) || SDL_GL_ExtensionSupported("GL_ARB_sync");
     static const auto fenceSync = reinterpret_cast<PFNGLFENCESYNCPROC>(SDL_GL_GetProcAddress("glFenceSync"));
     static const auto clientWaitSync =
         reinterpret_cast<PFNGLCLIENTWAITSYNCPROC>(SDL_GL_GetProcAddress("glClientWaitSync"));
     static const auto deleteSync = reinterpret_cast<PFNGLDELETESYNCPROC>(SDL_GL_GetProcAddress("glDeleteSync"));
-    if (!fences) {
+    if (!fences || !fenceSync || !clientWaitSync || !deleteSync) {
         glFinish();
         return;
     }
@@ -77,6 +80,8 @@ HGLRC WINAPI wglCreateContext(HDC dc)
     made->context = context;
     made->window = dc->window;
     made->generation = ++contextsMade;
+    if (ChosenGlApi() == GlApi::Es)
+        made->layer = MakeLayerContext();
     contexts.push_back(std::move(made));
     return contexts.back().get();
 }
@@ -97,6 +102,9 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
         return FALSE;
     if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
         return FALSE;
+    // Before the picture's first GL calls, which on ES go through the layer.
+    if (context->layer)
+        UseLayerContext(context->layer);
     PrepareContextPicture(context);
     current = context;
     BindDrawTarget(context);
@@ -113,8 +121,10 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
         return FALSE;
     if (context == current)
         current = nullptr;
-    // The off-screen target's objects die with the context.
+    // The off-screen target's objects die with the context, and so do the layer's.
     SDL_GL_DeleteContext(context->context);
+    if (context->layer)
+        DropLayerContext(context->layer);
     for (auto it = contexts.begin(); it != contexts.end(); ++it)
         if (it->get() == context) {
             contexts.erase(it);

@@ -2,6 +2,7 @@
 // target it is drawn into.
 #pragma once
 
+#include "platform/gles/layer.h"
 #include "platform/windows/draw_target.h"
 #include "platform/windows/win_ui.h"
 
@@ -22,6 +23,7 @@ struct HGLRC__ {
     DrawTarget target;  // what the demo draws into; empty on the Window way
     DrawTarget shown;  // the picture as the window shows it, made only when the harness reads it
     void* frameBefore = nullptr;  // the fence (GLsync) of the last frame drawn and not shown
+    LayerContext* layer = nullptr;  // the GL 1.1 layer's state, on ES only
 };
 
 HGLRC CurrentContext();

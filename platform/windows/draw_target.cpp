@@ -7,6 +7,7 @@
 #include <GL/glext.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -43,22 +44,36 @@ bool Store(unsigned buffer, int samples, GLenum format, int width, int height)
 
 }  // namespace
 
+GlVersion CurrentGlVersion()
+{
+    GlVersion version;
+    const char* text = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (!text)
+        return version;
+    const char esPrefix[] = "OpenGL ES ";
+    version.es = !strncmp(text, esPrefix, sizeof esPrefix - 1);
+    if (version.es)
+        text += sizeof esPrefix - 1;
+    if (sscanf(text, "%d.%d", &version.major, &version.minor) != 2)
+        version.major = version.minor = 0;
+    return version;
+}
+
 bool LoadFramebufferCalls(char* why, int whySize)
 {
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    int major = 0, minor = 0;
-    if (!version || sscanf(version, "%d.%d", &major, &minor) != 2)
-        major = minor = 0;
+    const GlVersion version = CurrentGlVersion();
     const char* suffix = nullptr;
     bool multisample = true;
-    if (major >= 3 || SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object")) {
+    // ES 3.0 has them in core as GL 3.0 does, multisampled renderbuffers and blits included.
+    if (version.AtLeast(3, 0) || (!version.es && SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object"))) {
         suffix = "";
-    } else if (SDL_GL_ExtensionSupported("GL_EXT_framebuffer_object") &&
+    } else if (!version.es && SDL_GL_ExtensionSupported("GL_EXT_framebuffer_object") &&
                SDL_GL_ExtensionSupported("GL_EXT_framebuffer_blit")) {
         suffix = "EXT";
         multisample = SDL_GL_ExtensionSupported("GL_EXT_framebuffer_multisample");
     } else {
-        snprintf(why, static_cast<size_t>(whySize), "GL %d.%d offers no framebuffer objects", major, minor);
+        snprintf(why, static_cast<size_t>(whySize), "%s %d.%d offers no framebuffer objects",
+                 version.es ? "OpenGL ES" : "GL", version.major, version.minor);
         return false;
     }
     bool loaded = Load(genFramebuffers, "glGenFramebuffers", suffix) &&
@@ -75,8 +90,8 @@ bool LoadFramebufferCalls(char* why, int whySize)
     if (multisample)
         Load(renderbufferStorageMultisample, "glRenderbufferStorageMultisample", suffix);
     if (!loaded)
-        snprintf(why, static_cast<size_t>(whySize), "GL %d.%d names framebuffer objects but lacks their calls",
-                 major, minor);
+        snprintf(why, static_cast<size_t>(whySize), "%s %d.%d names framebuffer objects but lacks their calls",
+                 version.es ? "OpenGL ES" : "GL", version.major, version.minor);
     return loaded;
 }
 

@@ -15,8 +15,21 @@ struct DrawTarget {
     int samples = 0;
 };
 
-// Whether the current context has framebuffer objects and blits (GL 3.0, or the ARB extension, or the EXT
-// object and blit extensions), found from its version and extensions, never from its function lookup (which
+// The current context's GL version, from its version string: "4.5 (Compatibility Profile) Mesa ..." on the
+// desktop, "OpenGL ES 3.2 Mesa ..." on ES. 0.0 where it cannot be read.
+struct GlVersion {
+    int major = 0;
+    int minor = 0;
+    bool es = false;
+    bool AtLeast(int wantMajor, int wantMinor) const
+    {
+        return major > wantMajor || (major == wantMajor && minor >= wantMinor);
+    }
+};
+GlVersion CurrentGlVersion();
+
+// Whether the current context has framebuffer objects and blits (GL 3.0 or ES 3.0, or the ARB extension, or
+// the EXT object and blit extensions), found from its version and extensions, never from its function lookup (which
 // answers any name on some systems). Loads the calls; a false answer names what is missing in `why`.
 bool LoadFramebufferCalls(char* why, int whySize);
 // The most samples a multisampled target may have; 0 where the GL makes none.

@@ -2,6 +2,7 @@
 // message boxes, the display-mode request and the cursor.
 #include "platform/windows/win_ui.h"
 
+#include "platform/gles/layer.h"
 #include "platform/host/startup.h"
 #include "platform/host/termination.h"
 #include "platform/windows/gdi_fonts.h"
@@ -374,8 +375,15 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     int clientHeight = height - insets.top - insets.bottom;
     bool fullscreen = (style & WS_POPUP) && fullscreenMode;
 
+    // Set before the window: SDL loads the GL library with it, and on X11 picks GLX or EGL by the profile.
     SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    if (ChosenGlApi() == GlApi::Es) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    } else {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    }
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);

@@ -169,6 +169,7 @@ void OnPresent()
 int main(int argc, char** argv)
 {
     run.options = ParseOptions(argc, argv);
+    ChooseGlApi(run.options.gl);
     if (run.options.bench)
         BenchReserve(run.options.until);
 

@@ -16,11 +16,12 @@ namespace {
 
 void PrintUsage(FILE* out)
 {
-    fprintf(out,
-            "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
-            "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
-            "                       [--video FILE.mp4] [--size WxH] [--help]\n"
-            "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B, none past --until - 1\n");
+    fprintf(
+        out,
+        "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
+        "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
+        "                       [--video FILE.mp4] [--size WxH] [--gl classic|es] [--help]\n"
+        "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B, none past --until - 1\n");
 }
 
 [[noreturn]] void Usage(const std::string& problem)
@@ -136,6 +137,15 @@ Options ParseOptions(int argc, char** argv)
             options.height = static_cast<int>(Number(size.substr(x + 1)));
             if (options.width < 4 || options.height < 3 || options.width > 8192 || options.height > 8192)
                 Usage("--size must lie between 4x3 and 8192x8192");
+        } else if (arg == "--gl") {
+            const std::string api = value();
+            if (api != "classic" && api != "es")
+                Usage("--gl takes classic or es");
+            if (api == "es" && !GlLayerBuilt()) {
+                fprintf(stderr, "korvale-capture: --gl es: this build has no GL 1.1 layer over OpenGL ES\n");
+                exit(2);
+            }
+            options.gl = api == "es" ? GlApi::Es : GlApi::Classic;
         } else if (arg == "--bench") {
             options.bench = true;
         } else if (arg == "--help") {
