@@ -20,3 +20,7 @@ LayerContext* MakeLayerContext();
 // After the context was made current: the layer's state is built on first use (its programs and buffers).
 void UseLayerContext(LayerContext* context);
 void DropLayerContext(LayerContext* context);
+// True while a layer context is current: GL calls then go to the layer.
+bool LayerInUse();
+// Draws what the layer holds back, before the platform copies or reads the picture behind its back.
+void FlushLayer();
