@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 struct GLUquadric {
     GLenum normals = GLU_SMOOTH;
@@ -231,3 +234,218 @@ void LayerPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble z
     glMultMatrixd(m);
 }
 
+namespace {
+
+// Mesa's nearest power of two: the one at or below, unless the two highest bits are both set (then the one above).
+int NearestPower(int value)
+{
+    int power = 1;
+    while (value != 1) {
+        if (value == 3) {
+            return power * 4;
+        }
+        value >>= 1;
+        power *= 2;
+    }
+    return power;
+}
+
+int Log2(int powerOfTwo)
+{
+    int log = 0;
+    while (powerOfTwo > 1) {
+        powerOfTwo >>= 1;
+        ++log;
+    }
+    return log;
+}
+
+// A source image of n bytes a pixel, rows `stride` bytes apart, `bytes` of it readable.
+struct Source {
+    const uint8_t* data;
+    size_t bytes;
+    int width, height, stride, n;
+    // Past the image reads nothing: the reference reads there only with a weight of zero.
+    float At(long offset) const { return offset < static_cast<long>(bytes) ? data[offset] : 0; }
+};
+
+// One level down: 2 x 2 averaged with rounding, but a single row or column in pairs, truncating.
+void Halve(const Source& in, uint8_t* out)
+{
+    const int n = in.n;
+    if (in.width == 1 || in.height == 1) {
+        const int step = in.width == 1 ? in.stride : n;
+        for (int p = 0; p < std::max(in.width, in.height) / 2; ++p) {
+            for (int k = 0; k < n; ++k) {
+                *out++ = static_cast<uint8_t>((in.data[2 * p * step + k] + in.data[(2 * p + 1) * step + k]) / 2);
+            }
+        }
+        return;
+    }
+    for (int y = 0; y < in.height / 2; ++y) {
+        for (int x = 0; x < in.width / 2; ++x) {
+            const uint8_t* t = in.data + 2 * y * in.stride + 2 * x * n;
+            for (int k = 0; k < n; ++k) {
+                *out++ = static_cast<uint8_t>((t[k] + t[k + n] + t[k + in.stride] + t[k + in.stride + n] + 2) / 4);
+            }
+        }
+    }
+}
+
+// Mesa's box filter to another size, in float as it has it: each output pixel sums the input pixels its box covers,
+// the edge ones weighted by the part covered, and truncates the mean. Where a box spans more than two rows the
+// reference's pointers to its left and right columns drift by one pixel's bytes per inner row; that is kept, as the
+// texels must match.
+void Scale(const Source& in, uint8_t* out, int widthOut, int heightOut)
+{
+    if (in.width == widthOut * 2 && in.height == heightOut * 2) {
+        Halve(in, out);
+        return;
+    }
+    const int n = in.n;
+    const long ysize = in.stride;
+    const float convy = static_cast<float>(in.height) / heightOut;
+    const float convx = static_cast<float>(in.width) / widthOut;
+    const int convyInt = static_cast<int>(std::floor(convy));
+    const float convyFrac = convy - convyInt;
+    const int convxInt = static_cast<int>(std::floor(convx));
+    const float convxFrac = convx - convxInt;
+    const float area = convx * convy;
+
+    int lowyInt = 0, highyInt = convyInt;
+    float lowyFrac = 0, highyFrac = convyFrac;
+    for (int i = 0; i < heightOut; ++i) {
+        highyInt = std::min(highyInt, in.height - 1);
+        int lowxInt = 0, highxInt = convxInt;
+        float lowxFrac = 0, highxFrac = convxFrac;
+        for (int j = 0; j < widthOut; ++j) {
+            const long x0 = static_cast<long>(lowxInt) * n;
+            const long top = x0 + lowyInt * ysize;
+            for (int k = 0; k < n; ++k) {
+                float total = 0;
+                // A run of pixels along a row: the first and last in part, those between whole.
+                auto run = [&](long start, float weight) {
+                    total += in.At(start + k) * (weight * (1 - lowxFrac));
+                    for (int l = lowxInt + 1; l < highxInt; ++l) {
+                        total += in.At(start + (l - lowxInt) * n + k) * weight;
+                    }
+                    total += in.At(start + (highxInt - lowxInt) * n + k) * (weight * highxFrac);
+                };
+                if (highyInt > lowyInt && highxInt > lowxInt) {
+                    run(top, 1 - lowyFrac);
+                    run(x0 + highyInt * ysize, highyFrac);
+                    const long right = static_cast<long>(highxInt) * n + lowyInt * ysize;
+                    for (int m = lowyInt + 1; m < highyInt; ++m) {
+                        const long down = (m - lowyInt) * ysize + (m - lowyInt - 1) * n + k;
+                        total += in.At(top + down) * (1 - lowxFrac) + in.At(right + down) * highxFrac;
+                    }
+                } else if (highyInt > lowyInt) {
+                    const float xWeight = highxFrac - lowxFrac;
+                    total += in.At(top + k) * ((1 - lowyFrac) * xWeight);
+                    long row = top + k;
+                    for (int m = lowyInt + 1; m < highyInt; ++m) {
+                        row += ysize;
+                        total += in.At(row) * xWeight;
+                    }
+                    total += in.At(row + ysize) * (xWeight * highyFrac);
+                } else if (highxInt > lowxInt) {
+                    run(top, highyFrac - lowyFrac);
+                } else {
+                    total += in.At(top + k) * ((highyFrac - lowyFrac) * (highxFrac - lowxFrac));
+                }
+                // The pixels wholly inside.
+                for (int m = lowyInt + 1; m < highyInt; ++m) {
+                    for (int l = lowxInt + 1; l < highxInt; ++l) {
+                        total += in.At(x0 + (l - lowxInt) * n + m * ysize + k);
+                    }
+                }
+                out[(static_cast<long>(i) * widthOut + j) * n + k] = static_cast<uint8_t>(static_cast<int>(total / area));
+            }
+            lowxInt = highxInt;
+            lowxFrac = highxFrac;
+            highxInt += convxInt;
+            highxFrac += convxFrac;
+            if (highxFrac > 1) {
+                highxFrac -= 1;
+                ++highxInt;
+            }
+        }
+        lowyInt = highyInt;
+        lowyFrac = highyFrac;
+        highyInt += convyInt;
+        highyFrac += convyFrac;
+        if (highyFrac > 1) {
+            highyFrac -= 1;
+            ++highyInt;
+        }
+    }
+}
+
+}  // namespace
+
+GLint LayerBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height, GLenum format, GLenum type,
+                          const void* data)
+{
+    const int n = format == GL_RGBA ? 4 : format == GL_RGB ? 3 : format == GL_LUMINANCE_ALPHA ? 2
+                  : format == GL_LUMINANCE || format == GL_ALPHA ? 1 : 0;
+    if (n == 0 || type != GL_UNSIGNED_BYTE) {
+        return GLU_INVALID_ENUM;
+    }
+    if (width < 1 || height < 1) {
+        return GLU_INVALID_VALUE;
+    }
+    // Mesa asks a proxy texture whether the sizes fit and halves both sides together until they do.
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    int w = NearestPower(width), h = NearestPower(height);
+    while ((w > maxSize || h > maxSize) && (w > 1 || h > 1)) {
+        w = std::max(w / 2, 1);
+        h = std::max(h / 2, 1);
+    }
+
+    // The caller's data is read with the caller's unpack state.
+    GLint alignment = 4, rowLength = 0, skipRows = 0, skipPixels = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
+    glGetIntegerv(GL_UNPACK_SKIP_ROWS, &skipRows);
+    glGetIntegerv(GL_UNPACK_SKIP_PIXELS, &skipPixels);
+    int stride = (rowLength > 0 ? rowLength : width) * n;
+    if (alignment > 0 && stride % alignment != 0) {
+        stride += alignment - stride % alignment;
+    }
+    const Source user{static_cast<const uint8_t*>(data) + static_cast<size_t>(skipRows) * stride +
+                          static_cast<size_t>(skipPixels) * n,
+                      static_cast<size_t>(height - 1) * stride + static_cast<size_t>(width) * n, width, height, stride,
+                      n};
+
+    std::vector<uint8_t> level(static_cast<size_t>(w) * h * n), next;
+    if (width == w && height == h) {
+        for (int y = 0; y < h; ++y) {
+            std::copy_n(user.data + static_cast<size_t>(y) * stride, static_cast<size_t>(w) * n,
+                        level.data() + static_cast<size_t>(y) * w * n);
+        }
+    } else {
+        Scale(user, level.data(), w, h);
+    }
+
+    // Our levels are packed tight; they go up with that packing and the caller's is put back after.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glTexImage2D(target, 0, components, w, h, 0, format, type, level.data());
+    const int levels = std::max(Log2(w), Log2(h));
+    for (int l = 1; l <= levels; ++l) {
+        next.resize(static_cast<size_t>(std::max(w / 2, 1)) * std::max(h / 2, 1) * n);
+        Halve(Source{level.data(), level.size(), w, h, w * n, n}, next.data());
+        level.swap(next);
+        w = std::max(w / 2, 1);
+        h = std::max(h / 2, 1);
+        glTexImage2D(target, l, components, w, h, 0, format, type, level.data());
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, skipRows);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, skipPixels);
+    return 0;
+}
