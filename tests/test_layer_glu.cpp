@@ -92,8 +92,8 @@ std::vector<GLfloat> Feedback(const std::function<void()>& draw)
     }
     for (size_t i = 0; i < ours.size(); ++i) {
         if (std::fabs(ours[i] - mesa[i]) > 1e-5f) {
-            return ::testing::AssertionFailure() << "value " << i << " of " << ours.size() << ": " << ours[i]
-                                                 << ", Mesa's GLU " << mesa[i];
+            return ::testing::AssertionFailure()
+                   << "value " << i << " of " << ours.size() << ": " << ours[i] << ", Mesa's GLU " << mesa[i];
         }
     }
     return ::testing::AssertionSuccess();
@@ -162,8 +162,11 @@ TEST_F(LayerGlu, PerspectiveMultipliesMesasMatrix)
 {
     const struct {
         double fovy, aspect, zNear, zFar;
-    } cases[] = {{45.0, 640.0f / 480.0f, 0.1f, 100.0}, {60.0, 1.0, 1.0, 1000.0}, {30.0, 2.5, 0.5, 50.0},
-                 {90.0, 0.75, 3.0, 7.0}, {45.0, 1.0, 5.0, 5.0}};
+    } cases[] = {{45.0, 640.0f / 480.0f, 0.1f, 100.0},
+                 {60.0, 1.0, 1.0, 1000.0},
+                 {30.0, 2.5, 0.5, 50.0},
+                 {90.0, 0.75, 3.0, 7.0},
+                 {45.0, 1.0, 5.0, 5.0}};
     glMatrixMode(GL_PROJECTION);
     for (const auto& c : cases) {
         GLdouble mesa[16], ours[16];
@@ -315,15 +318,15 @@ TEST_F(LayerGlu, MipmapsMatchMesasLevelForLevel)
             c.mesaUnpack, c.format, c.n);
         std::vector<Level> ours = BuiltLevels(
             [&] {
-                return LayerBuild2DMipmaps(GL_TEXTURE_2D, c.components, c.width, c.height, c.format,
-                                           GL_UNSIGNED_BYTE, data.data());
+                return LayerBuild2DMipmaps(GL_TEXTURE_2D, c.components, c.width, c.height, c.format, GL_UNSIGNED_BYTE,
+                                           data.data());
             },
             c.unpack, c.format, c.n);
         ASSERT_EQ(mesa.size(), static_cast<size_t>(c.expectedLevels));
         ASSERT_EQ(ours.size(), mesa.size());
         for (size_t level = 0; level < mesa.size(); ++level) {
-            EXPECT_TRUE(ours[level] == mesa[level]) << "level " << level << " (" << mesa[level].width << " x "
-                                                    << mesa[level].height << ")";
+            EXPECT_TRUE(ours[level] == mesa[level])
+                << "level " << level << " (" << mesa[level].width << " x " << mesa[level].height << ")";
         }
     }
 }

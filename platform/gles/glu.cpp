@@ -46,7 +46,8 @@ void LayerQuadricNormals(GLUquadric* quadric, GLenum normals)
 }
 
 // Stacks run from the +z pole (j = 0) to the -z pole; each band is one quad strip, at every slice its ring nearer
-// the -z pole first. Without texture the two pole bands are fans instead: with texture the apex needs a coordinate per slice.
+// the -z pole first. Without texture the two pole bands are fans instead: with texture the apex needs a coordinate
+// per slice.
 void LayerSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks)
 {
     slices = std::min(slices, kCache - 1);
@@ -228,9 +229,12 @@ void LayerPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble z
         return;
     }
     const double cotangent = std::cos(radians) / sine;
-    // Column-major.
-    const GLdouble m[16] = {cotangent / aspect, 0, 0, 0, 0, cotangent, 0, 0, 0, 0, -(zFar + zNear) / deltaZ, -1,
-                            0, 0, -2 * zNear * zFar / deltaZ, 0};
+    GLdouble m[16] = {};  // column-major
+    m[0] = cotangent / aspect;
+    m[5] = cotangent;
+    m[10] = -(zFar + zNear) / deltaZ;
+    m[11] = -1;
+    m[14] = -2 * zNear * zFar / deltaZ;
     glMultMatrixd(m);
 }
 
@@ -359,7 +363,8 @@ void Scale(const Source& in, uint8_t* out, int widthOut, int heightOut)
                         total += in.At(x0 + (l - lowxInt) * n + m * ysize + k);
                     }
                 }
-                out[(static_cast<long>(i) * widthOut + j) * n + k] = static_cast<uint8_t>(static_cast<int>(total / area));
+                out[(static_cast<long>(i) * widthOut + j) * n + k] =
+                    static_cast<uint8_t>(static_cast<int>(total / area));
             }
             lowxInt = highxInt;
             lowxFrac = highxFrac;
@@ -381,13 +386,29 @@ void Scale(const Source& in, uint8_t* out, int widthOut, int heightOut)
     }
 }
 
+int BytesPerPixel(GLenum format)
+{
+    switch (format) {
+    case GL_RGBA:
+        return 4;
+    case GL_RGB:
+        return 3;
+    case GL_LUMINANCE_ALPHA:
+        return 2;
+    case GL_LUMINANCE:
+    case GL_ALPHA:
+        return 1;
+    default:
+        return 0;  // not one we make mipmaps of
+    }
+}
+
 }  // namespace
 
 GLint LayerBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height, GLenum format, GLenum type,
                           const void* data)
 {
-    const int n = format == GL_RGBA ? 4 : format == GL_RGB ? 3 : format == GL_LUMINANCE_ALPHA ? 2
-                  : format == GL_LUMINANCE || format == GL_ALPHA ? 1 : 0;
+    const int n = BytesPerPixel(format);
     if (n == 0 || type != GL_UNSIGNED_BYTE) {
         return GLU_INVALID_ENUM;
     }
@@ -413,10 +434,10 @@ GLint LayerBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsize
     if (alignment > 0 && stride % alignment != 0) {
         stride += alignment - stride % alignment;
     }
-    const Source user{static_cast<const uint8_t*>(data) + static_cast<size_t>(skipRows) * stride +
-                          static_cast<size_t>(skipPixels) * n,
-                      static_cast<size_t>(height - 1) * stride + static_cast<size_t>(width) * n, width, height, stride,
-                      n};
+    const uint8_t* first = static_cast<const uint8_t*>(data) + static_cast<size_t>(skipRows) * stride +
+                           static_cast<size_t>(skipPixels) * n;
+    const size_t bytes = static_cast<size_t>(height - 1) * stride + static_cast<size_t>(width) * n;
+    const Source user{first, bytes, width, height, stride, n};
 
     std::vector<uint8_t> level(static_cast<size_t>(w) * h * n), next;
     if (width == w && height == h) {
@@ -428,7 +449,9 @@ GLint LayerBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsize
         Scale(user, level.data(), w, h);
     }
 
-    // Our levels are packed tight; they go up with that packing and the caller's is put back after.
+    // Our levels are packed tight; they go up with that packing and the caller's is put back after. (Mesa's GLU
+    // sends the first level it makes itself under the caller's alignment unpadded, which skews images whose rows
+    // are then not a multiple of it, one or two pixels wide: there we differ, and are right.)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
