@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Compares the frames two korvale-capture runs wrote (two --out folders, say from two GL drivers): for each
-frame-NNNNN.png in both, the correlation of their pixels (all channels as one series) and the mean absolute
-difference in levels. Needs ffmpeg to decode the pictures.
+frame-NNNNN.png in both, the correlation of their pixels (all channels as one series), the mean absolute
+difference in levels and the peak signal-to-noise ratio (PSNR, in dB; "inf" for identical pictures). Needs ffmpeg to decode the pictures.
 
 usage: frame-correlation.py FOLDER_A FOLDER_B"""
 import array
@@ -25,15 +25,17 @@ def pixels(path):
 def compare(a, b):
     n = len(a)
     mean_a, mean_b = sum(a) / n, sum(b) / n
-    ab = aa = bb = difference = 0.0
+    ab = aa = bb = difference = squares = 0.0
     for x, y in zip(a, b):
         dx, dy = x - mean_a, y - mean_b
         ab += dx * dy
         aa += dx * dx
         bb += dy * dy
         difference += abs(x - y)
+        squares += (x - y) * (x - y)
     correlation = ab / math.sqrt(aa * bb) if aa > 0 and bb > 0 else float("nan")
-    return correlation, difference / n
+    psnr = 10 * math.log10(255 * 255 / (squares / n)) if squares > 0 else float("inf")
+    return correlation, difference / n, psnr
 
 
 def main():
@@ -49,8 +51,9 @@ def main():
         if (wa, ha) != (wb, hb):
             print(f"{name}: sizes differ, {wa}x{ha} and {wb}x{hb}")
             continue
-        correlation, difference = compare(a, b)
-        print(f"{name} {wa}x{ha}: correlation {correlation:.4f}, mean absolute difference {difference:.2f} levels")
+        correlation, difference, psnr = compare(a, b)
+        print(f"{name} {wa}x{ha}: correlation {correlation:.4f}, mean absolute difference {difference:.2f} levels, "
+              f"PSNR {psnr:.1f} dB")
 
 
 if __name__ == "__main__":

@@ -135,11 +135,13 @@ void glCallLists(GLsizei n, GLenum type, const GLvoid* names)
     LayerContext& c = Current();
     if (n < 0)
         return Fail(GL_INVALID_VALUE);
-    if (type != GL_UNSIGNED_BYTE && type != GL_UNSIGNED_INT)
+    if (type != GL_BYTE && type != GL_UNSIGNED_BYTE && type != GL_UNSIGNED_INT)
         return Fail(GL_INVALID_ENUM);  // the types the program passes
     for (GLsizei i = 0; i < n; ++i) {
-        const GLuint offset = type == GL_UNSIGNED_BYTE ? static_cast<const GLubyte*>(names)[i]
-                                                       : static_cast<const GLuint*>(names)[i];
+        // A negative offset wraps, as GL adds it to the base as an unsigned name.
+        const GLuint offset = type == GL_BYTE            ? static_cast<GLuint>(static_cast<const GLbyte*>(names)[i])
+                              : type == GL_UNSIGNED_BYTE ? static_cast<const GLubyte*>(names)[i]
+                                                         : static_cast<const GLuint*>(names)[i];
         if (c.compiling)
             c.compiling->ops.push_back({Op::CallListOffset, offset});
         else if (!Refused())

@@ -96,6 +96,7 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
         if (current)
             SDL_GL_MakeCurrent(current->window->sdl, nullptr);
         current = nullptr;
+        UseLayerContext(nullptr);
         return TRUE;
     }
     if (!dc || dc->window != context->window)
@@ -137,6 +138,8 @@ BOOL WINAPI SwapBuffers(HDC dc)
 {
     if (!dc || !current || current->window != dc->window)
         return FALSE;
+    // The picture is finished: what the GL layer still holds is drawn before anything reads or shows it.
+    FlushLayer();
     const Harness* harness = CurrentHarness();
     if (harness && harness->onPresent)
         harness->onPresent();

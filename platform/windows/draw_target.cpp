@@ -2,6 +2,8 @@
 // version or extension gives them (the EXT calls take the same arguments and constants as the core ones).
 #include "platform/windows/draw_target.h"
 
+#include "platform/gles/layer.h"
+
 #include <SDL.h>
 
 #include <GL/glext.h>
@@ -106,6 +108,7 @@ int MostSamples()
 
 GLenum MakeDrawTarget(DrawTarget& target, int width, int height, int samples)
 {
+    FlushLayer();
     target = DrawTarget{};
     target.width = width;
     target.height = height;
@@ -146,6 +149,7 @@ GLenum MakeDrawTarget(DrawTarget& target, int width, int height, int samples)
 
 void DeleteDrawTarget(DrawTarget& target)
 {
+    FlushLayer();
     if (target.framebuffer) {
         bindFramebuffer(GL_FRAMEBUFFER, 0);
         deleteFramebuffers(1, &target.framebuffer);
@@ -159,10 +163,16 @@ void DeleteDrawTarget(DrawTarget& target)
     target = DrawTarget{};
 }
 
-void BindFramebuffer(GLenum which, unsigned framebuffer) { bindFramebuffer(which, framebuffer); }
+// The GL layer draws what it holds into the framebuffer it was meant for before another is bound or read.
+void BindFramebuffer(GLenum which, unsigned framebuffer)
+{
+    FlushLayer();
+    bindFramebuffer(which, framebuffer);
+}
 
 void BindTargetForReading(const DrawTarget& target)
 {
+    FlushLayer();
     bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
     if (!target.resolveFramebuffer)
         return;

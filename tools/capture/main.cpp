@@ -16,6 +16,8 @@
 #include "tools/capture/wav_writer.h"
 #include "tools/capture/video.h"
 
+#include <GL/gl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -40,6 +42,9 @@ struct Run {
     uint32_t audioFrames = 0;
     std::vector<int16_t> audioBuffer = std::vector<int16_t>(2 * kSoundFramesPerFrame);
     std::vector<uint8_t> rgb;
+    long glErrors = 0;  // presented pictures after which the GL had an error to tell
+    GLenum firstGlError = GL_NO_ERROR;
+    long firstGlErrorCall = -1;
 };
 
 Run run;
@@ -142,6 +147,14 @@ void OnIdle()
 
 void OnPresent()
 {
+    if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
+        if (run.glErrors++ == 0) {
+            run.firstGlError = error;
+            run.firstGlErrorCall = run.renderCalls - 1;
+        }
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
     StartupFirstPresent();
     WriteListedFrame();
     FinishRender();
@@ -237,5 +250,8 @@ int main(int argc, char** argv)
         exitCode = exitCode ? exitCode : 3;
     if (run.options.bench)
         PrintBench(width, height);
+    if (run.glErrors)
+        fprintf(stderr, "korvale-capture: GL errors after %ld pictures, the first (0x%04x) in call %ld\n", run.glErrors,
+                run.firstGlError, run.firstGlErrorCall);
     return exitCode;
 }
