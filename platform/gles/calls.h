@@ -9,7 +9,8 @@
 // - the modelview and projection stacks (32 deep each), glOrtho, glTranslatef/d, glRotatef, glScalef,
 //   glMultMatrixd;
 // - display lists with GL_COMPILE: inside one, the calls above and glEnable/glDisable, glBindTexture,
-//   glCallList(s) and glListBase are recorded; any other call raises GL_INVALID_OPERATION there;
+//   glCallList(s) (GL_BYTE, GL_UNSIGNED_BYTE, GL_UNSIGNED_INT names) and glListBase are recorded; other state
+//   changes raise GL_INVALID_OPERATION there, queries and object calls run at once as in GL;
 // - 2D textures: glTexImage2D with GL_LUMINANCE, GL_RGB, GL_RGBA (or 1, 3, 4 components) of
 //   GL_UNSIGNED_BYTE, glTexParameterf/i, always GL_MODULATE;
 // - glTexGeni with GL_SPHERE_MAP and GL_OBJECT_LINEAR (the default planes) for S and T;

@@ -3,6 +3,7 @@
 #include "platform/gles/state.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace layer {
 
@@ -35,27 +36,65 @@ int GenerationMode(bool on, GLenum mode)
 
 bool Wide(Shape shape) { return shape == Shape::Lines && Current().state.lineWidth > 1.0f; }
 
-// Chooses the program for the state and shape, and gives it the state.
+// Chooses the program for the state and shape, and gives it what changed of the state.
 void Use(Shape shape, const Matrix& modelView, const float* normalMatrix)
 {
     LayerContext& c = Current();
     const Attributes& s = c.state;
     const bool wide = Wide(shape);
-    const Program& p = c.programs[(s.shadeModel == GL_FLAT ? 1 : 0) + (wide ? 2 : 0)];
+    Program& p = c.programs[(s.shadeModel == GL_FLAT ? 1 : 0) + (wide ? 2 : 0)];
     const EsCalls& es = c.es;
-    es.UseProgram(p.name);
-    es.UniformMatrix4fv(p.projection, 1, GL_FALSE, TopProjection().data());
-    es.UniformMatrix4fv(p.modelView, 1, GL_FALSE, modelView.data());
-    es.UniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, normalMatrix);
-    es.Uniform1i(p.lighting, s.lighting);
-    es.Uniform1i(p.light0, s.light0);
-    es.Uniform1i(p.colourMaterial, s.colourMaterial);
-    es.Uniform2i(p.texGen, GenerationMode(s.genS, s.genModeS), GenerationMode(s.genT, s.genModeT));
-    es.Uniform1i(p.texturing, s.texture2d && s.texture2dBinding != 0);
+    if (c.inUse != &p)
+        es.UseProgram(p.name);
+    c.inUse = &p;
+    UniformValues v;
+    v.projection = TopProjection();
+    v.modelView = modelView;
+    std::memcpy(v.normalMatrix, normalMatrix, sizeof v.normalMatrix);
+    v.lighting = s.lighting;
+    v.light0 = s.light0;
+    v.colourMaterial = s.colourMaterial;
+    v.texGen[0] = GenerationMode(s.genS, s.genModeS);
+    v.texGen[1] = GenerationMode(s.genT, s.genModeT);
+    v.texturing = s.texture2d && s.texture2dBinding != 0;
+    v.viewport[0] = static_cast<float>(s.viewport[2]);
+    v.viewport[1] = static_cast<float>(s.viewport[3]);
+    v.lineWidth = s.lineWidth;
+    v.multisampled = 0;
     if (wide) {
-        es.Uniform2f(p.viewport, static_cast<float>(s.viewport[2]), static_cast<float>(s.viewport[3]));
-        es.Uniform1f(p.lineWidth, s.lineWidth);
+        GLint sampleBuffers = 0;
+        es.GetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+        v.multisampled = sampleBuffers > 0;
     }
+    const UniformValues& was = p.given;
+    const bool all = !p.givenAny;
+    auto changed = [&](const auto& now, const auto& before) { return all || std::memcmp(&now, &before, sizeof now); };
+    if (changed(v.projection, was.projection))
+        es.UniformMatrix4fv(p.projection, 1, GL_FALSE, v.projection.data());
+    if (changed(v.modelView, was.modelView))
+        es.UniformMatrix4fv(p.modelView, 1, GL_FALSE, v.modelView.data());
+    if (changed(v.normalMatrix, was.normalMatrix))
+        es.UniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, v.normalMatrix);
+    if (changed(v.lighting, was.lighting))
+        es.Uniform1i(p.lighting, v.lighting);
+    if (changed(v.light0, was.light0))
+        es.Uniform1i(p.light0, v.light0);
+    if (changed(v.colourMaterial, was.colourMaterial))
+        es.Uniform1i(p.colourMaterial, v.colourMaterial);
+    if (changed(v.texGen, was.texGen))
+        es.Uniform2i(p.texGen, v.texGen[0], v.texGen[1]);
+    if (changed(v.texturing, was.texturing))
+        es.Uniform1i(p.texturing, v.texturing);
+    if (wide) {
+        if (changed(v.viewport, was.viewport))
+            es.Uniform2f(p.viewport, v.viewport[0], v.viewport[1]);
+        if (changed(v.lineWidth, was.lineWidth))
+            es.Uniform1f(p.lineWidth, v.lineWidth);
+        if (changed(v.multisampled, was.multisampled))
+            es.Uniform1i(p.multisampled, v.multisampled);
+    }
+    p.given = v;
+    p.givenAny = true;
 }
 
 // Points the attributes at `buffer` from byte `offset`: one vertex each, or for wide lines a line's two ends
@@ -63,6 +102,10 @@ void Use(Shape shape, const Matrix& modelView, const float* normalMatrix)
 void Point(GLuint buffer, size_t offset, bool wide)
 {
     LayerContext& c = Current();
+    Pointing& now = c.pointing;
+    if (!now.constants && now.buffer == buffer && now.offset == offset && now.wide == wide)
+        return;
+    now = Pointing{buffer, offset, wide, false};
     const EsCalls& es = c.es;
     es.BindVertexArray(wide ? c.wideVertexArray : c.vertexArray);
     es.BindBuffer(GL_ARRAY_BUFFER, buffer);
@@ -91,6 +134,7 @@ void Draw(Shape shape, int first, int count)
 // A value the list does not set: every vertex takes the current one.
 void Constant(GLuint location, int size, const float* value, bool wide)
 {
+    Current().pointing.constants = true;
     const EsCalls& es = Current().es;
     for (GLuint at : {location, location + 5}) {
         es.DisableVertexAttribArray(at);
@@ -156,15 +200,29 @@ void Flush()
     if (n == 0)
         return;
     const EsCalls& es = c.es;
-    if (c.streamOffset + n > kStreamBatches * kBatchVertices)
+    // Each batch goes where no draw still waiting reads, so writing it need not wait for the GL; a full buffer
+    // starts over in new storage, the GL keeping the old for the draws that read it.
+    const GLuint stream = c.streamBuffer;
+    es.BindBuffer(GL_ARRAY_BUFFER, stream);
+    if (c.streamOffset + n > kStreamBatches * kBatchVertices) {
         c.streamOffset = 0;
-    es.BindBuffer(GL_ARRAY_BUFFER, c.streamBuffer);
-    es.BufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(c.streamOffset) * kStride,
-                     static_cast<GLsizeiptr>(n) * kStride, c.batch.data());
+        es.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kStreamBatches) * kBatchVertices * kStride, nullptr,
+                      GL_DYNAMIC_DRAW);
+    }
+    const GLintptr at = static_cast<GLintptr>(c.streamOffset) * kStride;
+    const GLsizeiptr size = static_cast<GLsizeiptr>(n) * kStride;
+    void* mapped = es.MapBufferRange(GL_ARRAY_BUFFER, at, size,
+                                     GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    if (mapped) {
+        std::memcpy(mapped, c.batch.data(), static_cast<size_t>(size));
+        es.UnmapBuffer(GL_ARRAY_BUFFER);
+    } else {
+        es.BufferSubData(GL_ARRAY_BUFFER, at, size, c.batch.data());
+    }
     // The batch is in eye space already.
     Use(c.batchShape, kIdentity, kIdentity3);
     const bool wide = Wide(c.batchShape);
-    Point(c.streamBuffer, wide ? static_cast<size_t>(c.streamOffset) * kStride : 0, wide);
+    Point(stream, wide ? static_cast<size_t>(c.streamOffset) * kStride : 0, wide);
     Draw(c.batchShape, c.streamOffset, n);
     c.streamOffset += n;
     c.batch.clear();

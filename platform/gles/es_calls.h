@@ -47,6 +47,7 @@
     X(GLboolean, IsTexture, (GLuint texture))                                                                \
     X(void, LineWidth, (GLfloat width))                                                                      \
     X(void, LinkProgram, (GLuint program))                                                                   \
+    X(void*, MapBufferRange, (GLenum target, GLintptr offset, GLsizeiptr length, GLbitfield access))         \
     X(void, PixelStorei, (GLenum name, GLint value))                                                         \
     X(void, ReadBuffer, (GLenum mode))                                                                       \
     X(void, ReadPixels, (GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum type, void* pixels))  \
@@ -61,6 +62,7 @@
     X(void, Uniform2i, (GLint location, GLint x, GLint y))                                                   \
     X(void, UniformMatrix3fv, (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value))    \
     X(void, UniformMatrix4fv, (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value))    \
+    X(GLboolean, UnmapBuffer, (GLenum target))                                                               \
     X(void, UseProgram, (GLuint program))                                                                    \
     X(void, VertexAttrib2f, (GLuint index, GLfloat x, GLfloat y))                                            \
     X(void, VertexAttrib3f, (GLuint index, GLfloat x, GLfloat y, GLfloat z))                                 \

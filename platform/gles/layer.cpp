@@ -80,6 +80,15 @@ bool Outside()
     return false;
 }
 
+// State changes GL 1.1 would compile into a list: the layer records none of these, so refuses them there.
+bool Settable()
+{
+    if (!current->inside && !current->compiling)
+        return true;
+    Fail(GL_INVALID_OPERATION);
+    return false;
+}
+
 }  // namespace
 
 void ApplyEsState()
@@ -147,7 +156,7 @@ GLboolean glIsEnabled(GLenum cap)
 
 void glShadeModel(GLenum mode)
 {
-    if (!Outside())
+    if (!Settable())
         return;
     if (mode != GL_FLAT && mode != GL_SMOOTH)
         return Fail(GL_INVALID_ENUM);
@@ -158,7 +167,7 @@ void glShadeModel(GLenum mode)
 
 void glBlendFunc(GLenum source, GLenum destination)
 {
-    if (!Outside())
+    if (!Settable())
         return;
     Attributes& s = current->state;
     if (s.blendSource == source && s.blendDestination == destination)
@@ -171,7 +180,7 @@ void glBlendFunc(GLenum source, GLenum destination)
 
 void glDepthFunc(GLenum func)
 {
-    if (!Outside() || func == current->state.depthFunc)
+    if (!Settable() || func == current->state.depthFunc)
         return;
     Flush();
     current->state.depthFunc = func;
@@ -180,7 +189,7 @@ void glDepthFunc(GLenum func)
 
 void glClear(GLbitfield mask)
 {
-    if (!Outside())
+    if (!Settable())
         return;
     Flush();
     current->es.Clear(mask);
@@ -188,7 +197,7 @@ void glClear(GLbitfield mask)
 
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a)
 {
-    if (!Outside())
+    if (!Settable())
         return;
     const float colour[4] = {std::clamp(r, 0.0f, 1.0f), std::clamp(g, 0.0f, 1.0f), std::clamp(b, 0.0f, 1.0f),
                              std::clamp(a, 0.0f, 1.0f)};
@@ -198,7 +207,7 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a)
 
 void glClearDepth(GLclampd depth)
 {
-    if (!Outside())
+    if (!Settable())
         return;
     current->state.clearDepth = static_cast<float>(std::clamp(depth, 0.0, 1.0));
     current->es.ClearDepthf(current->state.clearDepth);
@@ -207,12 +216,12 @@ void glClearDepth(GLclampd depth)
 void glHint(GLenum, GLenum)
 {
     // Perspective-correct interpolation is what ES always does; there are no smooth lines to hint at.
-    Outside();
+    Settable();
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 {
-    if (!Outside())
+    if (!Settable())
         return;
     if (width < 0 || height < 0)
         return Fail(GL_INVALID_VALUE);
@@ -224,7 +233,7 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 
 void glLineWidth(GLfloat width)
 {
-    if (!Outside())
+    if (!Settable())
         return;
     if (width <= 0)
         return Fail(GL_INVALID_VALUE);
@@ -235,7 +244,7 @@ void glLineWidth(GLfloat width)
 
 void glPushAttrib(GLbitfield mask)
 {
-    if (!Outside())
+    if (!Settable())
         return;
     LayerContext& c = *current;
     if (c.attributeDepth == kAttributeDepth)
@@ -247,7 +256,7 @@ void glPushAttrib(GLbitfield mask)
 
 void glPopAttrib()
 {
-    if (!Outside())
+    if (!Settable())
         return;
     LayerContext& c = *current;
     if (c.attributeDepth == 0)

@@ -105,8 +105,11 @@ void glEndList()
     if (!c.compiling || Refused())
         return Fail(GL_INVALID_OPERATION);
     List& list = c.lists[c.compilingName];
-    if (list.buffer)
+    // A buffer's name can come back for another: the attributes are pointed again after any deletion.
+    if (list.buffer) {
         c.es.DeleteBuffers(1, &list.buffer);
+        c.pointing = Pointing{};
+    }
     list = std::move(*c.compiling);
     list.ops.shrink_to_fit();
     if (!c.compiledVertices.empty()) {
@@ -169,8 +172,10 @@ void glDeleteLists(GLuint first, GLsizei range)
         const auto found = c.lists.find(name);
         if (found == c.lists.end())
             continue;
-        if (found->second.buffer)
+        if (found->second.buffer) {
             c.es.DeleteBuffers(1, &found->second.buffer);
+            c.pointing = Pointing{};
+        }
         c.lists.erase(found);
     }
 }

@@ -24,6 +24,7 @@ layout(location = 9) in vec2 bTexture;
 layout(location = 10) in vec2 aCorner;  // x: 0 at the first end, 1 at the second; y: the side, -1 or 1
 uniform vec2 uViewport;
 uniform float uLineWidth;
+uniform bool uMultisampled;
 #endif
 uniform mat4 uProjection;
 uniform mat4 uModelView;
@@ -74,13 +75,16 @@ void main()
     vec4 clip;
     Process(aPosition, aObject, aNormal, aColour, aTexture, clip, vColour, vTexture);
 #ifdef WIDE
-    // GL 1.1 widens an aliased line along its minor axis, with no caps at its ends.
+    // GL widens an aliased line along its minor axis, with no caps at its ends; multisampled, it draws the
+    // rectangle of the line's width around it.
     vec4 clipB, colourB;
     vec2 textureB;
     Process(bPosition, bObject, bNormal, bColour, bTexture, clipB, colourB, textureB);
     vec2 a = clip.xy / clip.w * uViewport, b = clipB.xy / clipB.w * uViewport;
     vec2 d = abs(b - a);
     vec2 across = d.x >= d.y ? vec2(0.0, 1.0) : vec2(1.0, 0.0);
+    if (uMultisampled && b != a)
+        across = normalize(vec2(a.y - b.y, b.x - a.x));
     vec2 offset = across * aCorner.y * uLineWidth / uViewport;
     bool atB = aCorner.x > 0.5;
 #ifdef FLATSHADE
@@ -159,6 +163,7 @@ Program Link(const EsCalls& es, bool flat, bool wide)
     p.texturing = es.GetUniformLocation(p.name, "uTexturing");
     p.viewport = es.GetUniformLocation(p.name, "uViewport");
     p.lineWidth = es.GetUniformLocation(p.name, "uLineWidth");
+    p.multisampled = es.GetUniformLocation(p.name, "uMultisampled");
     p.sampler = es.GetUniformLocation(p.name, "uTexture");
     es.UseProgram(p.name);
     es.Uniform1i(p.sampler, 0);

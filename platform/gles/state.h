@@ -6,8 +6,10 @@
 #include "platform/gles/layer.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <array>
+#include <cstddef>
 #include <unordered_map>
 #include <vector>
 
@@ -81,11 +83,29 @@ constexpr int kStackDepth = 32;
 constexpr int kAttributeDepth = 16;
 constexpr int kBatchVertices = 3 * 8192;  // a multiple of 2 and 3: whole triangles and lines always fit
 
-// Where a program's uniforms are.
+// The fixed-function state a program draws with, as its uniforms hold it.
+struct UniformValues {
+    Matrix projection, modelView;
+    float normalMatrix[9];
+    int lighting, light0, colourMaterial, texGen[2], texturing, multisampled;
+    float viewport[2], lineWidth;
+};
+
+// Where a program's uniforms are, and what they were last given.
 struct Program {
     GLuint name = 0;
     GLint projection, modelView, normalMatrix, lighting, light0, colourMaterial, texGen, texturing, viewport,
-        lineWidth, sampler;
+        lineWidth, multisampled, sampler;
+    UniformValues given;
+    bool givenAny = false;
+};
+
+// Where the attributes point: set again only when that changes.
+struct Pointing {
+    GLuint buffer = 0;
+    size_t offset = 0;
+    bool wide = false;
+    bool constants = false;  // a list's draw took some values as constants
 };
 
 }  // namespace layer
@@ -132,6 +152,8 @@ struct LayerContext {
     // ES objects
     layer::Program programs[4];  // smooth, flat, smooth wide lines, flat wide lines
     GLuint vertexArray = 0, wideVertexArray = 0, streamBuffer = 0, cornerBuffer = 0;
+    const layer::Program* inUse = nullptr;
+    layer::Pointing pointing;
 };
 
 namespace layer {

@@ -10,10 +10,12 @@ namespace layer {
 
 namespace {
 
-bool Refused()
+// GL 1.1 refuses every call here between glBegin and glEnd; in a list it would record the state changes,
+// which the layer does not, so it refuses those there.
+bool Refused(bool recorded = true)
 {
     LayerContext& c = Current();
-    if (!c.inside && !c.compiling)
+    if (!c.inside && !(recorded && c.compiling))
         return false;
     Fail(GL_INVALID_OPERATION);
     return true;
@@ -50,13 +52,13 @@ GLenum Unsized(GLint internalFormat)
 
 void glGenTextures(GLsizei n, GLuint* textures)
 {
-    if (!Refused())
+    if (!Refused(false))
         Current().es.GenTextures(n, textures);
 }
 
 void glDeleteTextures(GLsizei n, const GLuint* textures)
 {
-    if (Refused())
+    if (Refused(false))
         return;
     LayerContext& c = Current();
     Flush();
@@ -84,7 +86,7 @@ void glBindTexture(GLenum target, GLuint texture)
     c.es.BindTexture(GL_TEXTURE_2D, texture);
 }
 
-GLboolean glIsTexture(GLuint texture) { return Refused() ? GL_FALSE : Current().es.IsTexture(texture); }
+GLboolean glIsTexture(GLuint texture) { return Refused(false) ? GL_FALSE : Current().es.IsTexture(texture); }
 
 void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                   GLenum format, GLenum type, const GLvoid* pixels)
