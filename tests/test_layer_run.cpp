@@ -73,8 +73,10 @@ void ExpectLike(const std::string& dir, const std::vector<int>& frames,
 TEST(LayerRun, AWholeRunThroughTheLayerKeepsTheStateAndMatchesEveryGolden)
 {
     const std::string dir = TempDir("whole");
+    // From call 8500 on demoFrame stands still at 8500 and the nova goes on: its golden is call 8500's alone, and
+    // a run of 8600 calls writes the last call's picture under that number, so it is left out here.
     const std::vector<int> goldens = {300,  1200, 2250, 2750, 3500, 4700, 4990, 5000, 5025, 5450, 5950, 6005, 6011,
-                                      6012, 6040, 6100, 6261, 6262, 6263, 6500, 7200, 7600, 8100, 8499, 8500};
+                                      6012, 6040, 6100, 6261, 6262, 6263, 6500, 7200, 7600, 8100, 8499};
     std::string list;
     for (int frame : goldens)
         list += (list.empty() ? "" : ",") + std::to_string(frame);
