@@ -6,7 +6,11 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <ostream>
 #include <vector>
+
+// gtest names the parameter in its messages.
+void PrintTo(GlApi api, std::ostream* out) { *out << (api == GlApi::Es ? "es" : "classic"); }
 
 namespace {
 

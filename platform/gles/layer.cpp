@@ -49,6 +49,14 @@ void Fail(GLenum error)
         current->error = error;
 }
 
+bool RefusedInside()
+{
+    if (!current->inside)
+        return false;
+    Fail(GL_INVALID_OPERATION);
+    return true;
+}
+
 namespace {
 
 // The layer's own capabilities, or null for those ES keeps.
@@ -71,14 +79,7 @@ bool* OwnCapability(Attributes& state, GLenum cap)
 
 bool EsCapability(GLenum cap) { return cap == GL_BLEND || cap == GL_DEPTH_TEST || cap == GL_CULL_FACE || cap == GL_SCISSOR_TEST; }
 
-// Calls that GL 1.1 refuses between glBegin and glEnd.
-bool Outside()
-{
-    if (!current->inside)
-        return true;
-    Fail(GL_INVALID_OPERATION);
-    return false;
-}
+bool Outside() { return !RefusedInside(); }
 
 // State changes GL 1.1 would compile into a list: the layer records none of these, so refuses them there.
 bool Settable()

@@ -53,20 +53,12 @@ void Execute(GLuint name)
     --c.callDepth;
 }
 
-bool Refused()
-{
-    if (!Current().inside)
-        return false;
-    Fail(GL_INVALID_OPERATION);
-    return true;
-}
-
 }  // namespace
 
 GLuint glGenLists(GLsizei range)
 {
     LayerContext& c = Current();
-    if (c.compiling || Refused())
+    if (c.compiling || RefusedInside())
         return Fail(GL_INVALID_OPERATION), 0;
     if (range < 0)
         return Fail(GL_INVALID_VALUE), 0;
@@ -87,7 +79,7 @@ void glNewList(GLuint name, GLenum mode)
         return Fail(GL_INVALID_VALUE);
     if (mode != GL_COMPILE)
         return Fail(GL_INVALID_ENUM);  // the program never executes while it compiles
-    if (c.compiling || Refused())
+    if (c.compiling || RefusedInside())
         return Fail(GL_INVALID_OPERATION);
     Flush();
     // A list replaces its old self only when it is ended; it is compiled aside.
@@ -102,7 +94,7 @@ void glNewList(GLuint name, GLenum mode)
 void glEndList()
 {
     LayerContext& c = Current();
-    if (!c.compiling || Refused())
+    if (!c.compiling || RefusedInside())
         return Fail(GL_INVALID_OPERATION);
     List& list = c.lists[c.compilingName];
     // A buffer's name can come back for another: the attributes are pointed again after any deletion.
@@ -129,7 +121,7 @@ void glCallList(GLuint name)
         c.compiling->ops.push_back({Op::CallList, name});
         return;
     }
-    if (!Refused())
+    if (!RefusedInside())
         Execute(name);
 }
 
@@ -147,7 +139,7 @@ void glCallLists(GLsizei n, GLenum type, const GLvoid* names)
                                                          : static_cast<const GLuint*>(names)[i];
         if (c.compiling)
             c.compiling->ops.push_back({Op::CallListOffset, offset});
-        else if (!Refused())
+        else if (!RefusedInside())
             Execute(c.state.listBase + offset);
     }
 }
@@ -157,7 +149,7 @@ void glListBase(GLuint base)
     LayerContext& c = Current();
     if (c.compiling)
         c.compiling->ops.push_back({Op::ListBase, base});
-    else if (!Refused())
+    else if (!RefusedInside())
         c.state.listBase = base;
 }
 
@@ -166,7 +158,7 @@ void glDeleteLists(GLuint first, GLsizei range)
     LayerContext& c = Current();
     if (range < 0)
         return Fail(GL_INVALID_VALUE);
-    if (c.compiling || Refused())
+    if (c.compiling || RefusedInside())
         return Fail(GL_INVALID_OPERATION);
     for (GLuint name = first; name < first + static_cast<GLuint>(range); ++name) {
         const auto found = c.lists.find(name);
@@ -183,7 +175,7 @@ void glDeleteLists(GLuint first, GLsizei range)
 GLboolean glIsList(GLuint name)
 {
     LayerContext& c = Current();
-    if (c.compiling || Refused())
+    if (c.compiling || RefusedInside())
         return Fail(GL_INVALID_OPERATION), GL_FALSE;
     return c.lists.count(name) ? GL_TRUE : GL_FALSE;
 }

@@ -51,14 +51,6 @@ bool Recorded(Op op, float x = 0, float y = 0, float z = 0, float w = 0)
     return true;
 }
 
-bool Refused()
-{
-    if (!Current().inside)
-        return false;
-    Fail(GL_INVALID_OPERATION);
-    return true;
-}
-
 }  // namespace
 
 const Matrix& TopModelView() { return Current().modelView[Current().modelViewDepth - 1]; }
@@ -124,7 +116,7 @@ void MultiplyCurrent(const Matrix& by)
 
 void glMatrixMode(GLenum mode)
 {
-    if (Recorded(Op::MatrixMode, static_cast<float>(mode)) || Refused())
+    if (Recorded(Op::MatrixMode, static_cast<float>(mode)) || RefusedInside())
         return;
     if (mode != GL_MODELVIEW && mode != GL_PROJECTION)
         return Fail(GL_INVALID_ENUM);
@@ -133,7 +125,7 @@ void glMatrixMode(GLenum mode)
 
 void glLoadIdentity()
 {
-    if (Recorded(Op::LoadIdentity) || Refused())
+    if (Recorded(Op::LoadIdentity) || RefusedInside())
         return;
     Changing();
     Top() = kIdentity;
@@ -141,7 +133,7 @@ void glLoadIdentity()
 
 void glPushMatrix()
 {
-    if (Recorded(Op::PushMatrix) || Refused())
+    if (Recorded(Op::PushMatrix) || RefusedInside())
         return;
     LayerContext& c = Current();
     int& depth = c.matrixMode == GL_MODELVIEW ? c.modelViewDepth : c.projectionDepth;
@@ -154,7 +146,7 @@ void glPushMatrix()
 
 void glPopMatrix()
 {
-    if (Recorded(Op::PopMatrix) || Refused())
+    if (Recorded(Op::PopMatrix) || RefusedInside())
         return;
     LayerContext& c = Current();
     int& depth = c.matrixMode == GL_MODELVIEW ? c.modelViewDepth : c.projectionDepth;
@@ -166,7 +158,7 @@ void glPopMatrix()
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
 {
-    if (!Recorded(Op::Translate, x, y, z) && !Refused())
+    if (!Recorded(Op::Translate, x, y, z) && !RefusedInside())
         MultiplyCurrent(Translation(x, y, z));
 }
 
@@ -177,13 +169,13 @@ void glTranslated(GLdouble x, GLdouble y, GLdouble z)
 
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
-    if (!Recorded(Op::Rotate, angle, x, y, z) && !Refused())
+    if (!Recorded(Op::Rotate, angle, x, y, z) && !RefusedInside())
         MultiplyCurrent(Rotation(angle, x, y, z));
 }
 
 void glScalef(GLfloat x, GLfloat y, GLfloat z)
 {
-    if (!Recorded(Op::Scale, x, y, z) && !Refused())
+    if (!Recorded(Op::Scale, x, y, z) && !RefusedInside())
         MultiplyCurrent(Scaling(x, y, z));
 }
 
@@ -191,7 +183,7 @@ void glMultMatrixd(const GLdouble* m)
 {
     if (Current().compiling)
         return Fail(GL_INVALID_OPERATION);  // not recorded: the program compiles none into a list
-    if (Refused())
+    if (RefusedInside())
         return;
     Matrix by;
     for (int i = 0; i < 16; ++i)
@@ -203,7 +195,7 @@ void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdoubl
 {
     if (Current().compiling)
         return Fail(GL_INVALID_OPERATION);
-    if (Refused())
+    if (RefusedInside())
         return;
     if (l == r || b == t || n == f)
         return Fail(GL_INVALID_VALUE);

@@ -161,6 +161,8 @@ namespace layer {
 LayerContext& Current();
 // Records the first error since glGetError last asked, as GL does.
 void Fail(GLenum error);
+// True, with GL_INVALID_OPERATION, for a call GL 1.1 refuses between glBegin and glEnd.
+bool RefusedInside();
 const Matrix& TopModelView();
 const Matrix& TopProjection();
 const float* NormalMatrix();
