@@ -4,11 +4,21 @@
 
 namespace {
 
+#ifdef __EMSCRIPTEN__
+GlApi chosen = GlApi::Es;  // a browser's WebGL 2 is OpenGL ES 3
+#else
 GlApi chosen = GlApi::Classic;
+#endif
 
 }  // namespace
 
 void ChooseGlApi(GlApi api) { chosen = api; }
+
+#ifdef __EMSCRIPTEN__
+bool ClassicGlBuilt() { return false; }
+#else
+bool ClassicGlBuilt() { return true; }
+#endif
 GlApi ChosenGlApi() { return chosen; }
 
 #ifdef KORVALE_NO_GL_LAYER

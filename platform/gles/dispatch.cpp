@@ -5,10 +5,13 @@
 #include "platform/gles/layer.h"
 #include "platform/gles/surface.h"
 
+#ifndef __EMSCRIPTEN__
 #include <dlfcn.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
+#include <type_traits>
 
 namespace {
 
@@ -21,6 +24,7 @@ struct Calls {
 #undef KORVALE_GLU_MEMBER
 };
 
+#ifndef __EMSCRIPTEN__
 template <typename Call> void Find(Call& call, const char* name)
 {
     // This program defines the name itself: the system's definition is the next one the loader finds.
@@ -46,6 +50,8 @@ const Calls& System()
     return calls;
 }
 
+#endif
+
 const Calls layerCalls = {
 #define KORVALE_LAYER(ret, name, params, args) layer::name,
 #define KORVALE_GLU_LAYER(ret, name, layerName, params, args) layerName,
@@ -54,14 +60,27 @@ const Calls layerCalls = {
 #undef KORVALE_GLU_LAYER
 };
 
+#ifdef __EMSCRIPTEN__
+// The browser has no GL but the layer's; with no context current a call does nothing, as GL's would.
+template <typename Result> Result Nothing()
+{
+    if constexpr (!std::is_void_v<Result>)
+        return Result{};
+}
+#define KORVALE_CALL(ret, name, args)                                                                           \
+    if (!LayerInUse())                                                                                       \
+        return Nothing<ret>();                                                                               \
+    return layerCalls.name args;
+#else
 // With no layer context current, calls reach the system's GL, which ignores them as it does without a context.
-inline const Calls& Active() { return LayerInUse() ? layerCalls : System(); }
+#define KORVALE_CALL(ret, name, args) return (LayerInUse() ? layerCalls : System()).name args;
+#endif
 
 }  // namespace
 
 extern "C" {
-#define KORVALE_FORWARD(ret, name, params, args) ret name params { return Active().name args; }
-#define KORVALE_GLU_FORWARD(ret, name, layerName, params, args) ret name params { return Active().name args; }
+#define KORVALE_FORWARD(ret, name, params, args) ret name params { KORVALE_CALL(ret, name, args) }
+#define KORVALE_GLU_FORWARD(ret, name, layerName, params, args) ret name params { KORVALE_CALL(ret, name, args) }
 KORVALE_GL_CALLS(KORVALE_FORWARD)
 KORVALE_GLU_CALLS(KORVALE_GLU_FORWARD)
 #undef KORVALE_FORWARD

@@ -12,6 +12,8 @@ void ChooseGlApi(GlApi api);
 GlApi ChosenGlApi();
 // False where the program is built without the layer (Windows): ChooseGlApi(GlApi::Es) is then refused.
 bool GlLayerBuilt();
+// False in the browser, where there is no GL but ES: ChooseGlApi(GlApi::Classic) is then refused.
+bool ClassicGlBuilt();
 
 // One layer state per GL context, made with it. Its GL objects die with the context, so dropping it makes no
 // GL call.

@@ -78,6 +78,10 @@ int main(int argc, char** argv)
             return 2;
         }
         if (!strcmp(argv[i], "--gl") && i + 1 < argc && !strcmp(argv[i + 1], "classic")) {
+            if (!ClassicGlBuilt()) {
+                fprintf(stderr, "korvale: --gl classic: this build draws only with OpenGL ES\n");
+                return 2;
+            }
             ChooseGlApi(GlApi::Classic);
             ++i;
             continue;

@@ -1,13 +1,13 @@
 // GDI fonts and the outline-glyph list builder over FreeType: added font files, font objects selected into
 // device contexts, and per-code display lists drawing extruded glyph contours as lines, em square = 1.0.
 // Faces not among the added files come from fontconfig's best match for a sans-serif of the asked weight
-// (on Windows, from a heavy sans-serif file of the system's fonts folder).
+// (on Windows, from a heavy sans-serif file of the system's fonts folder; a browser offers no font files).
 #include "platform/windows/gdi_fonts.h"
 
 #include <GL/gl.h>
 #ifdef _WIN32
 #include "platform/host/windows_host.h"
-#else
+#elif !defined(__EMSCRIPTEN__)
 #include <fontconfig/fontconfig.h>
 #endif
 #include <ft2build.h>
@@ -126,6 +126,12 @@ FT_Face OpenSubstituteFace(const LOGFONTA& font, int weight, std::string& file)
             return face;
     }
     (void)font;
+    file.clear();
+    return nullptr;
+}
+#elif defined(__EMSCRIPTEN__)
+FT_Face OpenSubstituteFace(const LOGFONTA&, int, std::string& file)
+{
     file.clear();
     return nullptr;
 }

@@ -4,6 +4,10 @@
 
 #include <SDL.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include <initializer_list>
 
 namespace {
@@ -17,6 +21,7 @@ constexpr double kBehind = 0.5 * kFrame;
 // A stall longer than this (the window dragged or hidden, the machine suspended) is not made up.
 constexpr double kRestartAfter = 0.25;
 
+#ifndef __EMSCRIPTEN__
 double SdlNow()
 {
     return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
@@ -31,8 +36,28 @@ void SdlSleep(double seconds)
 bool SdlSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
 
 void SdlSwap() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
+#endif
 
+#ifdef __EMSCRIPTEN__
+// In a page the browser shows the canvas once the program gives control back, at its display's next
+// refresh: a picture is presented by waiting for that animation frame, its vsync, and sleeping gives
+// control back too.
+EM_ASYNC_JS(void, WaitForAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
+
+double PageNow() { return emscripten_get_now() / 1000.0; }
+
+void PageSleep(double seconds)
+{
+    if (seconds > 0)
+        emscripten_sleep(static_cast<unsigned>(seconds * 1000.0));
+}
+
+bool PageSwapInterval(int interval) { return interval == 1; }
+
+const PacerDevice sdlDevice{PageNow, PageSleep, PageSwapInterval, WaitForAnimationFrame};
+#else
 const PacerDevice sdlDevice{SdlNow, SdlSleep, SdlSwapInterval, SdlSwap};
+#endif
 
 struct Pacer {
     const PacerDevice* device = &sdlDevice;

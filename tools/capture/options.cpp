@@ -145,6 +145,10 @@ Options ParseOptions(int argc, char** argv)
                 fprintf(stderr, "korvale-capture: --gl es: this build has no GL 1.1 layer over OpenGL ES\n");
                 exit(2);
             }
+            if (api == "classic" && !ClassicGlBuilt()) {
+                fprintf(stderr, "korvale-capture: --gl classic: this build draws only with OpenGL ES\n");
+                exit(2);
+            }
             options.gl = api == "es" ? GlApi::Es : GlApi::Classic;
         } else if (arg == "--bench") {
             options.bench = true;
