@@ -211,8 +211,12 @@ void Flush()
     }
     const GLintptr at = static_cast<GLintptr>(c.streamOffset) * kStride;
     const GLsizeiptr size = static_cast<GLsizeiptr>(n) * kStride;
+#ifdef __EMSCRIPTEN__
+    void* mapped = nullptr;  // WebGL maps nothing: a mapping would be a copy made by hand
+#else
     void* mapped = es.MapBufferRange(GL_ARRAY_BUFFER, at, size,
                                      GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+#endif
     if (mapped) {
         std::memcpy(mapped, c.batch.data(), static_cast<size_t>(size));
         es.UnmapBuffer(GL_ARRAY_BUFFER);

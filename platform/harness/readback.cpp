@@ -77,8 +77,14 @@ FrameRead Collect(int index, std::vector<uint8_t>& rgb, int& width, int& height)
 FrameRead HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& height)
 {
     HGLRC context = CurrentContext();
-    // A harness with a size reads the picture as its window shows it, as HarnessReadFrame does: at once.
-    if (context && CurrentHarness() && CurrentHarness()->width > 0)
+    // A harness with a size reads the picture as its window shows it, as HarnessReadFrame does: at once. So
+    // does a page: WebGL maps no buffer for reading.
+#ifdef __EMSCRIPTEN__
+    const bool atOnce = context != nullptr;
+#else
+    const bool atOnce = context && CurrentHarness() && CurrentHarness()->width > 0;
+#endif
+    if (atOnce)
         return HarnessReadFrame(rgb, width, height) ? FrameRead::Picture : FrameRead::Failed;
     if (!context || !Prepare(context) || PlatformCallFails("glReadPixels"))
         return FrameRead::Failed;

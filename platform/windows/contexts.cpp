@@ -8,6 +8,10 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include <memory>
 #include <vector>
 
@@ -18,6 +22,7 @@ unsigned long long contextsMade = 0;
 // Every context made and not yet deleted, as the window system keeps them: a failed deletion leaves one.
 std::vector<std::unique_ptr<HGLRC__>> contexts;
 
+#ifndef __EMSCRIPTEN__
 // A picture that is not shown is never waited for: nothing holds the program back from the driver, and a
 // software renderer queues the frames it has yet to draw, with all their memory, without end. As a swap
 // would, each frame waits here until the one before it is drawn, so one frame is drawn while the next is
@@ -43,6 +48,7 @@ void AwaitFrameBefore(HGLRC context)
     }
     context->frameBefore = frame;
 }
+#endif
 
 }  // namespace
 
@@ -146,7 +152,14 @@ BOOL WINAPI SwapBuffers(HDC dc)
     // A recording harness reads the picture from its off-screen target (Harness::presents); headless runs go
     // as fast as they can, a real display keeps the schedule.
     if (harness && !harness->presents && current->target.framebuffer) {
+#ifdef __EMSCRIPTEN__
+        // A page that never gives control back freezes: a recording run lets the browser breathe now and then.
+        static unsigned frames = 0;
+        if (++frames % 30 == 0)
+            emscripten_sleep(0);
+#else
         AwaitFrameBefore(current);
+#endif
         return TRUE;
     }
     ShowPicture(dc);
