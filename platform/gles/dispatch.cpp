@@ -71,16 +71,19 @@ template <typename Result> Result Nothing()
     if (!LayerInUse())                                                                                       \
         return Nothing<ret>();                                                                               \
     return layerCalls.name args;
+#define KORVALE_GLU_CALL KORVALE_CALL
 #else
 // With no layer context current, calls reach the system's GL, which ignores them as it does without a context.
 #define KORVALE_CALL(ret, name, args) return (LayerInUse() ? layerCalls : System()).name args;
+// GLU's objects outlive contexts: they belong to the GLU of the GL chosen, context or none.
+#define KORVALE_GLU_CALL(ret, name, args) return (ChosenGlApi() == GlApi::Es ? layerCalls : System()).name args;
 #endif
 
 }  // namespace
 
 extern "C" {
 #define KORVALE_FORWARD(ret, name, params, args) ret name params { KORVALE_CALL(ret, name, args) }
-#define KORVALE_GLU_FORWARD(ret, name, layerName, params, args) ret name params { KORVALE_CALL(ret, name, args) }
+#define KORVALE_GLU_FORWARD(ret, name, layerName, params, args) ret name params { KORVALE_GLU_CALL(ret, name, args) }
 KORVALE_GL_CALLS(KORVALE_FORWARD)
 KORVALE_GLU_CALLS(KORVALE_GLU_FORWARD)
 #undef KORVALE_FORWARD
