@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# Cross-builds the libraries of the browser build with Debian's emscripten: static WebAssembly libraries
+# built once from Debian's source packages into a cache outside the clone ($KORVALE_WEB_CACHE, default
+# /var/cache/korvale-web), keyed by their versions, the recipe and the compiler; then links a small program
+# against them all (scripts/web-smoke.cpp) into build-web/smoke/ (or $KORVALE_WEB_BUILD) as proof.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+jobs="${KORVALE_JOBS:-2}"
+out="${KORVALE_WEB_BUILD:-build-web}"
+cache="${KORVALE_WEB_CACHE:-/var/cache/korvale-web}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# Debian's own sources, from the same mirror as the binary packages.
+updated=0
+if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  mirror="$(grep -rhs '^URIs:' /etc/apt/sources.list.d/debian.sources | awk '{print $2; exit}')"
+  suites="$(grep -rhs '^Suites:' /etc/apt/sources.list.d/debian.sources | head -n 1 | cut -d' ' -f2-)"
+  if [ -z "$mirror" ]; then
+    mirror="$(awk '$1 == "deb" {print $2; exit}' /etc/apt/sources.list)"
+    suites="$(awk '$1 == "deb" {print $3; exit}' /etc/apt/sources.list)"
+  fi
+  printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' "$mirror" "$suites" \
+    /usr/share/keyrings/debian-archive-keyring.gpg | $sudo tee /etc/apt/sources.list.d/korvale-deb-src.sources > /dev/null
+  $sudo apt-get update -qq
+  updated=1
+fi
+
+# nodejs may come from elsewhere than Debian (emscripten's dependency is then met by that package).
+packages=(emscripten node-acorn binaryen cmake ninja-build make pkg-config dpkg-dev autotools-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  [ "$updated" = 1 ] || $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" > /dev/null
+fi
+
+# Debian's emscripten runs its JavaScript tools with the system's node, which finds Debian's acorn only here.
+export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+# Debian ships emscripten's system libraries (libc, libc++, libGL, ...) prebuilt in every variant in
+# /usr/share/emscripten/cache and freezes that cache: nothing is built or written there on first use, so no
+# cache of our own is needed. One set elsewhere would be empty and, frozen, fail.
+unset EM_CACHE
+
+# Source packages in build order (libpng needs zlib).
+sources=(zlib libpng1.6 freetype libjpeg-turbo libopenmpt libsdl2)
+# The recipe's commands, not its comments.
+recipe_hash="$( (sed -n '/^build_library()/,/^}/p' "$0"; cat "$root/cmake/emscripten-wasm32.cmake") |
+  grep -v '^ *#' | sha256sum | cut -c1-12)"
+versions=""
+for s in "${sources[@]}"; do
+  dsc="$(apt-get source --print-uris -qq "$s" | awk '$2 ~ /\.dsc$/ {print $2; exit}')"
+  [ -n "$dsc" ] || { echo "build-web: no source package $s found" >&2; exit 1; }
+  versions+="${dsc%.dsc} "
+done
+key="$(echo "$versions $recipe_hash $(emcc -dumpversion)" | sha256sum | cut -c1-16)"
+prefix="$cache/prefix-$key"
+
+# Static libraries only: a WebAssembly program is linked whole.
+cmake_cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/emscripten-wasm32.cmake" -DCMAKE_BUILD_TYPE=Release
+             -DCMAKE_INSTALL_PREFIX="$prefix.tmp" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF)
+
+# Builds one unpacked source folder into the prefix being made, lean: static libraries, no docs, no tests.
+build_library() {
+  local name="$1" dir="$2"
+  case "$name" in
+    zlib)
+      # Its own configure: Debian's source lacks the resource file zlib's CMake asks for outside MinGW.
+      (cd "$dir" && CFLAGS="-O2" emconfigure ./configure --static --prefix="$prefix.tmp" &&
+        emmake make -j "$jobs" libz.a && make install)
+      return ;;
+    libpng1.6)
+      emcmake cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DPNG_SHARED=OFF -DPNG_STATIC=ON \
+        -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF &&
+        cmake --build "$dir/_build" -j "$jobs" && cmake --install "$dir/_build" &&
+        # Also under the name the Linux build asks pkg-config for (libpng's CMake links it only for shared builds).
+        ln -sf libpng16.pc "$prefix.tmp/lib/pkgconfig/libpng.pc"
+      return ;;
+    freetype)
+      # Our zlib: without it FreeType compiles its own copy in, which clashes with libz.a in a static link.
+      emcmake cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
+        -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON ;;
+    libjpeg-turbo)
+      # CMake's type-size probe reads the compiled program, here JavaScript, and finds nonsense: wasm32's sizes.
+      emcmake cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+        -DWITH_SIMD=OFF -DWITH_TURBOJPEG=ON -DSIZE_T=4 -DUNSIGNED_LONG=4 ;;
+    libopenmpt)
+      # Catching C++ exceptions is how libopenmpt reports a bad module through its C API: built with
+      # emscripten's exception support (the program is linked with -fexceptions as well).
+      # Its config.sub predates emscripten's triplet: Debian's newer one, as Debian's own build does.
+      cp /usr/share/misc/config.sub /usr/share/misc/config.guess "$dir/build-aux/" &&
+      (cd "$dir" && emconfigure ./configure --host=wasm32-unknown-emscripten --prefix="$prefix.tmp" \
+        CFLAGS="-O2" CXXFLAGS="-O2 -fexceptions" LDFLAGS="-fexceptions" \
+        --disable-shared --enable-static --disable-openmpt123 --disable-examples --disable-tests \
+        --disable-doxygen-doc --without-zlib --without-mpg123 --without-ogg --without-vorbis --without-vorbisfile \
+        --without-pulseaudio --without-portaudio --without-portaudiocpp --without-sndfile --without-flac &&
+        emmake make -j "$jobs" && make install)
+      return ;;
+    libsdl2)
+      # Its Emscripten backend: video on a canvas with WebGL contexts, Web Audio, the page's events. No
+      # pthreads: threads in a page need cross-origin isolation and every object built for them.
+      emcmake cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+        -DSDL_PTHREADS=OFF ;;
+  esac
+  [ $? -eq 0 ] && cmake --build "$dir/_build" -j "$jobs" && cmake --install "$dir/_build"
+}
+
+if [ ! -f "$prefix/.complete" ]; then
+  start=$(date +%s)
+  echo "build-web: building the libraries (${versions% }) into $prefix"
+  $sudo mkdir -p "$cache"
+  [ -w "$cache" ] || $sudo chown "$(id -u):$(id -g)" "$cache"
+  # Half-made prefixes of other versions go; this one's finished libraries stay, so an interrupted cold build
+  # goes on where it stopped.
+  for old in "$cache"/prefix-*.tmp "$cache"/src-*; do
+    case "$old" in "$prefix.tmp" | "$cache/src-$key" | "$cache/prefix-*.tmp" | "$cache/src-*") ;; *) rm -rf "$old" ;; esac
+  done
+  mkdir -p "$prefix.tmp" "$cache/src-$key"
+  # The toolchain file and pkg-config look for the libraries built so far there.
+  export KORVALE_WEB_PREFIX="$prefix.tmp"
+  for s in "${sources[@]}"; do
+    if [ -f "$prefix.tmp/.built-$s" ]; then
+      echo "build-web: $s (built before)"
+      continue
+    fi
+    echo "build-web: $s"
+    library_start=$(date +%s)
+    rm -rf "$cache/src-$key/$s"
+    mkdir -p "$cache/src-$key/$s"
+    (cd "$cache/src-$key/$s" && apt-get source -qq "$s" > /dev/null 2>&1) ||
+      { echo "build-web: apt-get source $s failed" >&2; exit 1; }
+    build_library "$s" "$(find "$cache/src-$key/$s" -mindepth 1 -maxdepth 1 -type d | head -n 1)" \
+      > "$cache/src-$key/$s.log" 2>&1 ||
+      { tail -n 30 "$cache/src-$key/$s.log" >&2; echo "build-web: building $s failed" >&2; exit 1; }
+    # How long each took (and how busy the machine was) stays with the prefix.
+    echo "$s $(( $(date +%s) - library_start )) s, load $(cut -d' ' -f1-3 /proc/loadavg)" >> "$prefix.tmp/.times"
+    echo "build-web: $s built in $(( $(date +%s) - library_start )) s"
+    touch "$prefix.tmp/.built-$s"
+  done
+  rm -rf "$cache/src-$key" "$prefix.tmp/share/doc" "$prefix.tmp/share/man" "$prefix.tmp"/.built-*
+  mv "$prefix.tmp/.times" "$prefix.tmp/build-times.txt"
+  # The prefix moves into place only when whole; the paths written into its pkg-config, CMake and libtool
+  # files move with it.
+  mv "$prefix.tmp" "$prefix"
+  grep -rlI --null -F "$prefix.tmp" "$prefix" | xargs -0 -r sed -i "s|$prefix\.tmp|$prefix|g"
+  touch "$prefix/.complete"
+  echo "build-web: libraries built in $(( $(date +%s) - start )) s ($(du -sh "$prefix" | cut -f1))"
+fi
+
+# The proof that the prefix serves: a program using every library, linked with the flags the demo needs,
+# run under node (no page: the libraries but not SDL's video and audio). build-web/libraries points at the
+# prefix used; build-web/smoke/web-smoke.html shows the rest in a browser.
+mkdir -p "$out/smoke"
+ln -sfn "$prefix" "$out/libraries"
+if [ ! "$out/smoke/web-smoke.js" -nt "$root/scripts/web-smoke.cpp" ] ||
+   [ ! "$out/smoke/web-smoke.js" -nt "$prefix/.complete" ]; then
+  # pkg-config from the prefix alone: emscripten's sysroot holds stand-ins of the same names.
+  flags="$(PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" PKG_CONFIG_PATH="" \
+    pkg-config --static --cflags --libs sdl2 freetype2 libopenmpt libturbojpeg libpng)"
+  # WebGL 2 for ES 3.0 contexts, with the ES 3 calls WebGL lacks (glMapBufferRange, client-side arrays)
+  # emulated; caught exceptions (libopenmpt); a heap that grows with the modules and pictures loaded.
+  # SDL's JavaScript calls two of emscripten's library functions that only its own port asks to be kept.
+  # JavaScript and WebAssembly only, with a page of our own: Debian's emcc fails minifying the page it
+  # would write at -g0/-g1 (it hands htmlmin a list as an argument).
+  # shellcheck disable=SC2086
+  em++ -std=c++17 -O2 -Wall -Wextra -Werror -fexceptions "$root/scripts/web-smoke.cpp" $flags \
+    -sMAX_WEBGL_VERSION=2 -sMIN_WEBGL_VERSION=2 -sFULL_ES3=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web,node \
+    '-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=["$autoResumeAudioContext","$dynCall"]' -o "$out/smoke/web-smoke.js"
+  cp "$root/scripts/web-smoke.html" "$out/smoke/"
+  # Without fetch, which emscripten 3.1.6's loader misuses on node 18 and later for a local .wasm.
+  node -e 'globalThis.fetch = undefined; require(require("path").resolve(process.argv[1]))' \
+    "$out/smoke/web-smoke.js" ||
+    { rm -f "$out/smoke/web-smoke.js"; echo "build-web: the smoke check failed" >&2; exit 1; }
+fi
+echo "build-web: libraries in $prefix ($(du -sh "$prefix" | cut -f1)), smoke check in $out/smoke"
