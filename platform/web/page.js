@@ -86,6 +86,7 @@
     depsMax = Math.max(depsMax, left);
     depsLeft = left;
     if (left === 0) dataFraction = 1;
+    else if (dataFraction === 1) dataText = 'Preparing the program\u2026';
     showProgress(false);
   }
 
