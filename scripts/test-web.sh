@@ -2,8 +2,8 @@
 # The browser build checked in Debian's headless chromium (software WebGL 2) against the Linux build: the page's
 # test mode runs korvale-capture and POSTs what it wrote back to scripts/web-server.py. Frames 300, 5450 and
 # 6500 must show the same scene, the sound mixed up to there and the state over 1000 frames must be identical.
-# Builds the page's program first where build-web/ lacks it (./scripts/build-web.sh); the runs' files stay in
-# build-web-results/ (or $KORVALE_WEB_RESULTS) for a look afterwards.
+# Builds first (./scripts/build-web.sh); the runs' files stay in build-web-results/ (or $KORVALE_WEB_RESULTS)
+# for a look afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${KORVALE_BUILD:-build}"
@@ -28,9 +28,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" > /dev/null
 fi
 
-# The host build: the reference runs, and the generated data/ the browser build preloads.
+# The host build (the reference runs, and the generated data/ the browser build preloads), then the browser's,
+# both brought up to date so that no stale program is checked.
 ./scripts/setup.sh > /dev/null
-[ -f "$web/korvale-capture.js" ] || ./scripts/build-web.sh
+./scripts/build-web.sh
 
 rm -rf "$results"
 mkdir -p "$results/linux"
