@@ -32,11 +32,13 @@
     if (document.fullscreenElement && document.exitFullscreen) document.exitFullscreen().catch(() => {});
   }
 
-  function fail(text, hint) {
+  // retry: whether loading the page again may help (not so for a browser without WebGL 2).
+  function fail(text, hint, retry) {
     running = false;
     leaveFullscreen();
     $('failure-text').textContent = text;
     $('failure-hint').textContent = hint || '';
+    $('retry-buttons').hidden = !retry;
     showOnly($('failure'));
     if (testMode) finishTest('error: ' + text);
   }
@@ -130,6 +132,7 @@
   buttons[1].addEventListener('click', () => start(false));
   // A fresh page, as the program's runtime is gone once main has returned (it cannot run main twice).
   $('again').addEventListener('click', () => location.reload());
+  $('retry').addEventListener('click', () => location.reload());
 
   // --- The test mode ---
 
@@ -194,13 +197,13 @@
     }],
     onRuntimeInitialized: () => (testMode ? startTest() : runtimeReady()),
     onExit: code => (testMode ? finishTest(code) : ended(code)),
-    onAbort: what => fail('The demo stopped: ' + what, 'The browser\u2019s console holds its messages.'),
+    onAbort: what => fail('The demo stopped: ' + what, 'The browser\u2019s console holds its messages.', true),
   };
 
   // Errors outside the program's own exit path (a trap in the program, an exception in its callbacks).
   function uncaught(error) {
     if (!error || error.name === 'ExitStatus' || finished) return;
-    fail('The demo stopped: ' + (error.message || error), 'The browser\u2019s console holds its messages.');
+    fail('The demo stopped: ' + (error.message || error), 'The browser\u2019s console holds its messages.', true);
   }
   window.addEventListener('error', e => uncaught(e.error || { message: e.message }));
   window.addEventListener('unhandledrejection', e => uncaught(e.reason));
@@ -216,6 +219,6 @@
   const script = document.createElement('script');
   script.src = program + '.js';
   script.onerror = () => fail('The demo could not be loaded (' + script.src + ').',
-    'Check the connection and reload the page.');
+    'Check the connection and try again.', true);
   document.body.appendChild(script);
 })();
