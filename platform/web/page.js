@@ -1,0 +1,224 @@
+// The page's side of the browser build: the WebGL 2 check, loading the program with its progress, the start and
+// end screens, and the test mode (?test=ARGS&name=RUN) that runs korvale-capture and POSTs its files back.
+(function () {
+  'use strict';
+
+  const params = new URLSearchParams(location.search);
+  const testArgs = params.get('test');
+  const testMode = testArgs !== null;
+  const runName = params.get('name') || 'run';
+  const program = testMode ? 'korvale-capture' : 'korvale';
+  const outDir = '/out';
+
+  const $ = id => document.getElementById(id);
+  const canvas = $('canvas');
+  const stage = $('stage');
+  const startScreen = $('start');
+  const buttons = [$('play-fullscreen'), $('play-window')];
+
+  // Everything the program prints, kept for the test mode's console.txt.
+  const consoleLines = [];
+  function print(text) { consoleLines.push(text); console.log(text); }
+  function printErr(text) { consoleLines.push(text); console.error(text); }
+
+  let running = false;
+  let finished = false;
+
+  function showOnly(screen) {
+    for (const s of document.querySelectorAll('.screen')) s.hidden = s !== screen;
+  }
+
+  function leaveFullscreen() {
+    if (document.fullscreenElement && document.exitFullscreen) document.exitFullscreen().catch(() => {});
+  }
+
+  // retry: whether loading the page again may help (not so for a browser without WebGL 2).
+  function fail(text, hint, retry) {
+    running = false;
+    leaveFullscreen();
+    $('failure-text').textContent = text;
+    $('failure-hint').textContent = hint || '';
+    $('retry-buttons').hidden = !retry;
+    showOnly($('failure'));
+    if (testMode) finishTest('error: ' + text);
+  }
+
+  function hasWebGL2() {
+    try {
+      const gl = document.createElement('canvas').getContext('webgl2');
+      if (!gl) return false;
+      // Browsers allow few live contexts; this one is not needed past the question.
+      const lose = gl.getExtension('WEBGL_lose_context');
+      if (lose) lose.loseContext();
+      return true;
+    } catch (e) {
+      return false;
+    }
+  }
+
+  // --- Progress: korvale.data reports its bytes through setStatus, the rest only as run dependencies left. ---
+  let dataFraction = 0;
+  let dataText = '';
+  let depsMax = 0;
+  let depsLeft = 0;
+
+  function showProgress(done) {
+    const deps = depsMax ? (depsMax - depsLeft) / depsMax : 0;
+    const fraction = done ? 1 : 0.85 * dataFraction + 0.15 * deps;
+    $('fill').style.width = (100 * Math.min(1, fraction)).toFixed(1) + '%';
+    $('status').textContent = done ? 'Ready.' : dataText || 'Loading\u2026';
+  }
+
+  function megabytes(bytes) { return (bytes / 1048576).toFixed(1); }
+
+  function setStatus(text) {
+    if (!text) return;
+    const m = /\((\d+(?:\.\d+)?)\/(\d+(?:\.\d+)?)\)/.exec(text);
+    if (m && Number(m[2]) > 0) {
+      dataFraction = Number(m[1]) / Number(m[2]);
+      dataText = 'Loading the demo\u2019s data: ' + megabytes(m[1]) + ' of ' + megabytes(m[2]) + ' MB';
+    } else if (/^Running/.test(text)) {
+      dataFraction = 1;
+      dataText = 'Starting\u2026';
+    }
+    showProgress(false);
+  }
+
+  function monitorRunDependencies(left) {
+    depsMax = Math.max(depsMax, left);
+    depsLeft = left;
+    if (left === 0) dataFraction = 1;
+    else if (dataFraction === 1) dataText = 'Preparing the program\u2026';
+    showProgress(false);
+  }
+
+  // --- The ordinary page ---
+
+  function runtimeReady() {
+    showProgress(true);
+    $('loading').classList.add('ready');
+    for (const b of buttons) b.disabled = false;
+    buttons[0].focus();
+  }
+
+  function start(fullscreen) {
+    if (running || finished) return;
+    running = true;
+    startScreen.hidden = true;
+    // Only inside the click may the page take the screen; the same click lets the browser play sound.
+    if (fullscreen && stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
+    canvas.focus();
+    Module.callMain([fullscreen ? '--fullscreen' : '--window']);
+  }
+
+  function ended(code) {
+    running = false;
+    finished = true;
+    leaveFullscreen();
+    $('end-text').textContent = code === 0 ? 'The demo has ended.'
+      : 'The demo ended with an error (exit code ' + code + '); the browser\u2019s console holds its messages.';
+    showOnly($('end'));
+    $('again').focus();
+  }
+
+  // The browser keeps Escape while it shows the page full screen: the first Escape there only leaves full
+  // screen (the program is told through its resize), the next one reaches the program and ends it. F1 is
+  // the program's (full screen or window), not the browser's help.
+  document.addEventListener('keydown', e => {
+    if (running && e.key === 'F1') e.preventDefault();
+  }, true);
+
+  buttons[0].addEventListener('click', () => start(true));
+  buttons[1].addEventListener('click', () => start(false));
+  // A fresh page, as the program's runtime is gone once main has returned (it cannot run main twice).
+  $('again').addEventListener('click', () => location.reload());
+  $('retry').addEventListener('click', () => location.reload());
+
+  // --- The test mode ---
+
+  function listFiles(dir) {
+    const files = [];
+    for (const name of Module.FS.readdir(dir)) {
+      if (name === '.' || name === '..') continue;
+      const path = dir + '/' + name;
+      if (Module.FS.isDir(Module.FS.stat(path).mode)) files.push(...listFiles(path));
+      else files.push(path);
+    }
+    return files.sort();
+  }
+
+  function post(file, body) {
+    const url = '/results/' + encodeURIComponent(runName) + '/' + file.split('/').map(encodeURIComponent).join('/');
+    return fetch(url, { method: 'POST', body }).then(r => {
+      if (!r.ok) throw new Error('POST ' + url + ': ' + r.status);
+    });
+  }
+
+  async function finishTest(result) {
+    if (finished) return;
+    finished = true;
+    running = false;
+    try {
+      let files = [];
+      try {
+        if (window.Module && Module.FS) files = listFiles(outDir);
+      } catch (e) {
+        printErr('page: ' + outDir + ' unreadable: ' + e);
+      }
+      for (const path of files) await post(path.slice(outDir.length + 1), Module.FS.readFile(path));
+      print('page: ' + files.length + ' file(s) sent; result ' + result);
+      await post('console.txt', consoleLines.join('\n') + '\n');
+      await post('done', String(result));
+    } catch (e) {
+      console.error('page: sending the results failed: ' + e);
+    }
+  }
+
+  function startTest() {
+    const args = testArgs.trim().split(/\s+/).filter(Boolean);
+    print('page: ' + program + ' ' + args.join(' '));
+    running = true;
+    Module.callMain(args);
+  }
+
+  // --- Loading ---
+
+  window.Module = {
+    canvas,
+    print,
+    printErr,
+    setStatus,
+    monitorRunDependencies,
+    preRun: [() => {
+      Module.ENV.KORVALE_DATA = '/';
+      if (testMode) {
+        try { Module.FS.mkdir(outDir); } catch (e) { /* already there */ }
+      }
+    }],
+    onRuntimeInitialized: () => (testMode ? startTest() : runtimeReady()),
+    onExit: code => (testMode ? finishTest(code) : ended(code)),
+    onAbort: what => fail('The demo stopped: ' + what, 'The browser\u2019s console holds its messages.', true),
+  };
+
+  // Errors outside the program's own exit path (a trap in the program, an exception in its callbacks).
+  function uncaught(error) {
+    if (!error || error.name === 'ExitStatus' || finished) return;
+    fail('The demo stopped: ' + (error.message || error), 'The browser\u2019s console holds its messages.', true);
+  }
+  window.addEventListener('error', e => uncaught(e.error || { message: e.message }));
+  window.addEventListener('unhandledrejection', e => uncaught(e.reason));
+
+  if (!hasWebGL2()) {
+    fail('Korvale needs WebGL 2, which this browser does not offer.',
+      'Try a current Firefox, Chrome, Edge or Safari, and make sure hardware acceleration (or WebGL) is ' +
+      'switched on in the browser\u2019s settings.');
+    return;
+  }
+  if (testMode) startScreen.hidden = true;
+  showProgress(false);
+  const script = document.createElement('script');
+  script.src = program + '.js';
+  script.onerror = () => fail('The demo could not be loaded (' + script.src + ').',
+    'Check the connection and try again.', true);
+  document.body.appendChild(script);
+})();
