@@ -3,8 +3,9 @@
 // runtimes only; one called straight from another library (the GL driver, SDL) is known without unwinding.
 #include "tools/capture/alloc_count.h"
 
-// Sanitizer builds keep their own allocator, and Windows has no glibc malloc to wrap: nothing is counted there.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || defined(_WIN32)
+// Sanitizer builds keep their own allocator, and Windows and the browser have no glibc malloc to wrap: nothing
+// is counted there.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || defined(_WIN32) || defined(__EMSCRIPTEN__)
 
 bool AllocCountingAvailable() { return false; }
 AllocCounts AllocationsSoFar() { return {}; }
