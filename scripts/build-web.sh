@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries of the browser build with Debian's emscripten: static WebAssembly libraries
 # built once from Debian's source packages into a cache outside the clone ($KORVALE_WEB_CACHE, default
-# /var/cache/korvale-web), keyed by their versions, the recipe and the compiler; then links a small program
-# against them all (scripts/web-smoke.cpp) into build-web/smoke/ (or $KORVALE_WEB_BUILD) as proof.
+# /var/cache/korvale-web), keyed by their versions, the recipe and the compiler; then builds the demo and
+# its capture tool against them into build-web/ (or $KORVALE_WEB_BUILD) with the page, and korvale-web.zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -28,7 +28,7 @@ if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sourc
 fi
 
 # nodejs may come from elsewhere than Debian (emscripten's dependency is then met by that package).
-packages=(emscripten node-acorn binaryen cmake ninja-build make pkg-config dpkg-dev autotools-dev)
+packages=(emscripten node-acorn binaryen cmake ninja-build make pkg-config dpkg-dev autotools-dev zip ccache)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -151,29 +151,23 @@ if [ ! -f "$prefix/.complete" ]; then
   echo "build-web: libraries built in $(( $(date +%s) - start )) s ($(du -sh "$prefix" | cut -f1))"
 fi
 
-# The proof that the prefix serves: a program using every library, linked with the flags the demo needs,
-# run under node (no page: the libraries but not SDL's video and audio). build-web/libraries points at the
-# prefix used; build-web/smoke/web-smoke.html shows the rest in a browser.
-mkdir -p "$out/smoke"
+# The demo and its capture tool for the page, against the prefix; data/ comes from the host build (its
+# generators run on this machine), preloaded into the page's files.
+mkdir -p "$out"
 ln -sfn "$prefix" "$out/libraries"
-if [ ! "$out/smoke/web-smoke.js" -nt "$root/scripts/web-smoke.cpp" ] ||
-   [ ! "$out/smoke/web-smoke.js" -nt "$prefix/.complete" ]; then
-  # pkg-config from the prefix alone: emscripten's sysroot holds stand-ins of the same names.
-  flags="$(PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" PKG_CONFIG_PATH="" \
-    pkg-config --static --cflags --libs sdl2 freetype2 libopenmpt libturbojpeg libpng)"
-  # WebGL 2 for ES 3.0 contexts, with the ES 3 calls WebGL lacks (glMapBufferRange, client-side arrays)
-  # emulated; caught exceptions (libopenmpt); a heap that grows with the modules and pictures loaded.
-  # SDL's JavaScript calls two of emscripten's library functions that only its own port asks to be kept.
-  # JavaScript and WebAssembly only, with a page of our own: Debian's emcc fails minifying the page it
-  # would write at -g0/-g1 (it hands htmlmin a list as an argument).
-  # shellcheck disable=SC2086
-  em++ -std=c++17 -O2 -Wall -Wextra -Werror -fexceptions "$root/scripts/web-smoke.cpp" $flags \
-    -sMAX_WEBGL_VERSION=2 -sMIN_WEBGL_VERSION=2 -sFULL_ES3=1 -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web,node \
-    '-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=["$autoResumeAudioContext","$dynCall"]' -o "$out/smoke/web-smoke.js"
-  cp "$root/scripts/web-smoke.html" "$out/smoke/"
-  # Without fetch, which emscripten 3.1.6's loader misuses on node 18 and later for a local .wasm.
-  node -e 'globalThis.fetch = undefined; require(require("path").resolve(process.argv[1]))' \
-    "$out/smoke/web-smoke.js" ||
-    { rm -f "$out/smoke/web-smoke.js"; echo "build-web: the smoke check failed" >&2; exit 1; }
-fi
-echo "build-web: libraries in $prefix ($(du -sh "$prefix" | cut -f1)), smoke check in $out/smoke"
+[ -d "$root/build/data" ] || ./scripts/setup.sh > /dev/null
+export KORVALE_WEB_PREFIX="$prefix"
+emcmake cmake -S "$root" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/emscripten-wasm32.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKORVALE_WEB_DATA="$root/build" > "$out/configure.log"
+cmake --build "$out/build" -j "$jobs" --target korvale korvale-capture
+# One folder to serve: the page, the program, its data and the title's font. The zip is what a web host
+# needs (the capture tool only serves the test mode).
+for program in korvale korvale-capture; do
+  cp "$out/build/$program.js" "$out/build/$program.wasm" "$out/build/$program.data" "$out/"
+done
+cp "$root/platform/web/index.html" "$root/platform/web/page.js" "$root/platform/web/page.css" "$root/Korvale.ttf" \
+  "$root/Korvale-LICENSE.txt" "$out/"
+(cd "$out" && rm -f korvale-web.zip &&
+  zip -q -X korvale-web.zip index.html page.js page.css korvale.js korvale.wasm korvale.data Korvale.ttf \
+    Korvale-LICENSE.txt)
+echo "build-web: $out/index.html and $out/korvale-web.zip ($(du -h "$out/korvale-web.zip" | cut -f1)); libraries in $prefix"
