@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Takes a picture of the browser page in headless chromium, as a viewer would first see it: the start screen
 # once the program has loaded, or with --no-webgl the message a browser without WebGL 2 gets.
-# usage: web-screenshot.sh OUT.png [--no-webgl] [--size WxH] [--build DIR] [--wait MS]
+# With --play window (or fullscreen) the page starts the demo at once and the picture shows it after --wait
+# milliseconds of the page's (virtual) time.
+# usage: web-screenshot.sh OUT.png [--no-webgl] [--size WxH] [--build DIR] [--wait MS] [--play MODE]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out=""
 size=1280,800
 web="${KORVALE_WEB_BUILD:-$root/build-web}"
 wait_ms=10000
+query=""
 gl=(--use-angle=swiftshader --enable-unsafe-swiftshader)
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -15,12 +18,13 @@ while [ $# -gt 0 ]; do
     --size) size="${2/x/,}"; shift ;;
     --build) web="$2"; shift ;;
     --wait) wait_ms="$2"; shift ;;
-    -*) echo "usage: $0 OUT.png [--no-webgl] [--size WxH] [--build DIR] [--wait MS]" >&2; exit 2 ;;
+    --play) query="?play=$2"; shift ;;
+    -*) echo "usage: $0 OUT.png [--no-webgl] [--size WxH] [--build DIR] [--wait MS] [--play MODE]" >&2; exit 2 ;;
     *) out="$1" ;;
   esac
   shift
 done
-[ -n "$out" ] || { echo "usage: $0 OUT.png [--no-webgl] [--size WxH] [--build DIR] [--wait MS]" >&2; exit 2; }
+[ -n "$out" ] || { echo "usage: $0 OUT.png [--no-webgl] [--size WxH] [--build DIR] [--wait MS] [--play MODE]" >&2; exit 2; }
 [ -d "$web" ] || { echo "web-screenshot: no build folder $web (--build DIR)" >&2; exit 1; }
 command -v chromium > /dev/null || { echo "web-screenshot: chromium is not installed (apt-get install chromium)" >&2; exit 1; }
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
@@ -43,7 +47,7 @@ url="$(head -n 1 "$work/server")"
 
 # Virtual time lets the load finish before the picture, however long the machine takes in real time.
 timeout 120 chromium --headless=new --no-sandbox --hide-scrollbars "${gl[@]}" --user-data-dir="$work/profile" \
-  --window-size="$size" --virtual-time-budget="$wait_ms" --screenshot="$out" "${url}index.html" \
+  --window-size="$size" --virtual-time-budget="$wait_ms" --screenshot="$out" "${url}index.html$query" \
   > "$work/chromium.log" 2>&1 || { tail -n 20 "$work/chromium.log" >&2; exit 1; }
 [ -s "$out" ] || { echo "web-screenshot: chromium wrote no picture" >&2; tail -n 20 "$work/chromium.log" >&2; exit 1; }
 echo "$out"

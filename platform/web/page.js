@@ -99,6 +99,10 @@
     $('loading').classList.add('ready');
     for (const b of buttons) b.disabled = false;
     buttons[0].focus();
+    // ?play=window or ?play=fullscreen starts at once (a link straight to the demo, pictures of it); the
+    // browser may hold the sound back until the first click or key, as it does without a gesture.
+    const play = params.get('play');
+    if (play === 'window' || play === 'fullscreen') start(play === 'fullscreen');
   }
 
   function start(fullscreen) {
@@ -210,7 +214,7 @@
 
   if (!hasWebGL2()) {
     fail('Korvale needs WebGL 2, which this browser does not offer.',
-      'Try a current Firefox, Chrome, Edge or Safari, and make sure hardware acceleration (or WebGL) is ' +
+      'Try a current web browser, and make sure hardware acceleration (or WebGL) is ' +
       'switched on in the browser\u2019s settings.');
     return;
   }
