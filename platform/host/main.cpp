@@ -8,6 +8,7 @@
 #include "platform/windows/win32.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -112,5 +113,9 @@ int main(int argc, char** argv)
     // Closed in order on TERM or INT; whoever sent it is told so by how the program ends.
     if (TerminationSignal())
         EndByTerminationSignal();
+#ifdef __EMSCRIPTEN__
+    // A page's main that has slept returns its code to nobody (the runtime reports 0): exit hands it over.
+    exit(exitCode);
+#endif
     return exitCode;
 }

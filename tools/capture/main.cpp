@@ -253,5 +253,9 @@ int main(int argc, char** argv)
     if (run.glErrors)
         fprintf(stderr, "korvale-capture: GL errors after %ld pictures, the first (0x%04x) in call %ld\n", run.glErrors,
                 run.firstGlError, run.firstGlErrorCall);
+#ifdef __EMSCRIPTEN__
+    // A page's main that has slept returns its code to nobody (the runtime reports 0): exit hands it over.
+    exit(exitCode);
+#endif
     return exitCode;
 }
