@@ -14,7 +14,6 @@ namespace {
 constexpr int kStreamBatches = 4;  // the stream buffer holds this many full batches before it starts over
 constexpr GLsizei kStride = sizeof(Vertex);
 
-const Matrix kIdentity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 const float kIdentity3[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
 struct Attribute {

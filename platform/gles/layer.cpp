@@ -49,9 +49,9 @@ void Fail(GLenum error)
         current->error = error;
 }
 
-bool RefusedInside()
+bool RefusedInside(bool recorded)
 {
-    if (!current->inside)
+    if (!current->inside && !(recorded && current->compiling))
         return false;
     Fail(GL_INVALID_OPERATION);
     return true;
@@ -81,14 +81,7 @@ bool EsCapability(GLenum cap) { return cap == GL_BLEND || cap == GL_DEPTH_TEST |
 
 bool Outside() { return !RefusedInside(); }
 
-// State changes GL 1.1 would compile into a list: the layer records none of these, so refuses them there.
-bool Settable()
-{
-    if (!current->inside && !current->compiling)
-        return true;
-    Fail(GL_INVALID_OPERATION);
-    return false;
-}
+bool Settable() { return !RefusedInside(true); }
 
 }  // namespace
 

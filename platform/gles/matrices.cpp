@@ -9,8 +9,6 @@ namespace layer {
 
 namespace {
 
-constexpr Matrix kIdentity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
 Matrix Multiply(const Matrix& a, const Matrix& b)
 {
     Matrix product{};

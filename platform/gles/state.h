@@ -16,6 +16,7 @@
 namespace layer {
 
 using Matrix = std::array<float, 16>;  // column by column, as GL keeps it
+inline constexpr Matrix kIdentity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 // One vertex as the ES programs read it.
 struct Vertex {
@@ -161,8 +162,9 @@ namespace layer {
 LayerContext& Current();
 // Records the first error since glGetError last asked, as GL does.
 void Fail(GLenum error);
-// True, with GL_INVALID_OPERATION, for a call GL 1.1 refuses between glBegin and glEnd.
-bool RefusedInside();
+// True, with GL_INVALID_OPERATION, for a call GL 1.1 refuses between glBegin and glEnd, or, for a state change
+// GL 1.1 would record (`recorded`), also while a list is compiled: the layer records none of those.
+bool RefusedInside(bool recorded = false);
 const Matrix& TopModelView();
 const Matrix& TopProjection();
 const float* NormalMatrix();

@@ -10,16 +10,8 @@ namespace layer {
 
 namespace {
 
-// GL 1.1 refuses every call here between glBegin and glEnd; in a list it would record the state changes,
-// which the layer does not, so it refuses those there.
-bool Refused(bool recorded = true)
-{
-    LayerContext& c = Current();
-    if (!c.inside && !(recorded && c.compiling))
-        return false;
-    Fail(GL_INVALID_OPERATION);
-    return true;
-}
+// Object calls run at once while a list is compiled, as in GL; state changes are refused there.
+bool Refused(bool recorded = true) { return RefusedInside(recorded); }
 
 int Channels(GLenum format)
 {
