@@ -15,32 +15,13 @@ sudo=""
 # The host build first: it makes data/ (the generators run on the build machine) and installs the common tools.
 ./scripts/setup.sh > /dev/null
 
-# Debian's own sources, from the same mirror as the binary packages.
-updated=0
-if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  mirror="$(grep -rhs '^URIs:' /etc/apt/sources.list.d/debian.sources | awk '{print $2; exit}')"
-  suites="$(grep -rhs '^Suites:' /etc/apt/sources.list.d/debian.sources | head -n 1 | cut -d' ' -f2-)"
-  if [ -z "$mirror" ]; then
-    mirror="$(awk '$1 == "deb" {print $2; exit}' /etc/apt/sources.list)"
-    suites="$(awk '$1 == "deb" {print $3; exit}' /etc/apt/sources.list)"
-  fi
-  printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' "$mirror" "$suites" \
-    /usr/share/keyrings/debian-archive-keyring.gpg | $sudo tee /etc/apt/sources.list.d/korvale-deb-src.sources > /dev/null
-  $sudo apt-get update -qq
-  updated=1
-fi
+# shellcheck source=scripts/debian-packages.sh
+. "$root/scripts/debian-packages.sh"
+use_debian_sources
 
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           dpkg-dev zip make wine wine64 xvfb ffmpeg)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  [ "$updated" = 1 ] || $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" > /dev/null
-fi
+install_packages "${packages[@]}"
 
 # Source packages in build order (libpng needs zlib; korvale-capture writes PNG).
 sources=(zlib libpng1.6 freetype libjpeg-turbo libsdl2 libopenmpt)
