@@ -60,6 +60,17 @@ std::vector<int16_t> DecodeWav(const char* fileName, int rate)
     Uint32 length = 0;
     if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1, &wav, &buffer, &length))
         return samples;
+    if (wav.format == AUDIO_S16SYS && wav.freq == rate && (wav.channels == 1 || wav.channels == 2)) {
+        // Taken sample for sample: SDL's converter goes through floats scaled by 32767/32768 and rounds them on
+        // x86 but truncates them in its plain C, so the same file would mix a little differently in each build.
+        const size_t count = length / 2;
+        samples.resize(wav.channels == 1 ? 2 * count : count & ~size_t{1});
+        const int16_t* in = reinterpret_cast<const int16_t*>(buffer);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = in[wav.channels == 1 ? i / 2 : i];
+        SDL_FreeWAV(buffer);
+        return samples;
+    }
     SDL_AudioCVT cvt;
     const bool plausible = wav.freq >= kMinRate && wav.freq <= kMaxRate && wav.channels >= 1 &&
                            wav.channels <= kMaxChannels && length > 0 && length <= kMaxBytes;
