@@ -12,8 +12,7 @@ results="${KORVALE_WEB_RESULTS:-build-web-results}"
 # Software WebGL draws the 6501 frames far slower than the desktop: seconds per run before it counts as hung.
 run_limit="${KORVALE_WEB_RUN_LIMIT:-1200}"
 frames=300,5450,6500
-# As for the Windows build: the same scene drawn twice differs by a few levels at most in the downscaled
-# greyscale pictures and correlates by at least 0.9; different scenes do not correlate.
+# The downscaled grey frames' largest mean difference from the Linux build's (scripts/compare-runs.py).
 limit="${KORVALE_WEB_FRAME_LIMIT:-4}"
 
 sudo=""
@@ -93,44 +92,5 @@ echo "web: korvale-capture in chromium, frames $frames and their sound, and the 
 run_page frames "--until 6501 --frames $frames --out /out --audio /out/sound.wav"
 run_page state "--until 1000 --state /out/state.jsonl"
 
-failed=0
-# The music and the explosions, mixed by the same code from the same data: the same samples.
-if cmp -s "$results/linux/sound.wav" "$results/frames/sound.wav"; then
-  echo "web: sound over 6501 frames identical ($(du -k "$results/frames/sound.wav" | cut -f1) KiB)"
-else
-  echo "web: FAIL: the mixed sound differs: $(cmp "$results/linux/sound.wav" "$results/frames/sound.wav" 2>&1 | head -n 1)"
-  failed=1
-fi
-if cmp -s "$results/linux/state.jsonl" "$results/state/state.jsonl"; then
-  echo "web: state over $(wc -l < "$results/state/state.jsonl") frames identical"
-else
-  echo "web: FAIL: state dumps differ; first difference:"
-  diff "$results/linux/state.jsonl" "$results/state/state.jsonl" | head -n 4 | cut -c1-300 || true
-  failed=1
-fi
-for f in ${frames//,/ }; do
-  name="$(printf 'frame-%05d' "$f")"
-  for side in linux frames; do
-    ffmpeg -hide_banner -loglevel error -y -i "$results/$side/$name.png" -vf scale=160:120,format=gray \
-      -f rawvideo "$work/$side-$name.grey" || { echo "web: FAIL: $side/$name.png unreadable"; failed=1; continue 2; }
-  done
-  python3 - "$work/linux-$name.grey" "$work/frames-$name.grey" "$f" "$limit" <<'EOF' || failed=1
-import sys
-a = open(sys.argv[1], "rb").read()
-b = open(sys.argv[2], "rb").read()
-frame, limit = sys.argv[3], float(sys.argv[4])
-n = len(a)
-mad = sum(abs(x - y) for x, y in zip(a, b)) / n
-ma, mb = sum(a) / n, sum(b) / n
-cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
-va = sum((x - ma) ** 2 for x in a)
-vb = sum((y - mb) ** 2 for y in b)
-corr = cov / (va * vb) ** 0.5 if va and vb else float("nan")
-verdict = "alike" if len(a) == len(b) and mad <= limit and corr >= 0.9 else "FAIL: differ"
-print(f"web: frame {frame}: mean difference {mad:.2f} of 255 (limit {limit:g}), correlation {corr:.3f} "
-      f"(at least 0.9): {verdict}")
-sys.exit(0 if verdict == "alike" else 1)
-EOF
-done
-[ "$failed" -eq 0 ] || exit 1
+python3 scripts/compare-runs.py web "$results/linux" "$results/frames" "$results/state" "$frames" "$limit"
 echo "web: browser checks passed"

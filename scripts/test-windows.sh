@@ -10,9 +10,7 @@ build="${KORVALE_BUILD:-build}"
 win="${KORVALE_WINDOWS_BUILD:-build-windows}"
 cache="${KORVALE_WINDOWS_CACHE:-/var/cache/korvale-windows}"
 frames=300,5450,6500
-# The downscaled greyscale pictures must differ by at most this mean, out of 255, and correlate by at least
-# 0.9: the same scene drawn twice differs by a few levels at most; frames 300 and 6500, both mostly dark,
-# differ by under 10 but do not correlate at all.
+# The downscaled grey frames' largest mean difference from the Linux build's (scripts/compare-runs.py).
 limit="${KORVALE_WINDOWS_FRAME_LIMIT:-4}"
 
 if ! { command -v x86_64-w64-mingw32-g++-posix && command -v wine; } > /dev/null &&
@@ -62,44 +60,5 @@ start=$(date +%s)
   { echo "windows: korvale-capture.exe failed under Wine:" >&2; tail -n 20 "$work/wine/log" >&2; exit 1; }
 echo "windows: Wine runs took $(( $(date +%s) - start )) s"
 
-failed=0
-# The music and the explosions, mixed by the same code from the same data: the same samples.
-if cmp -s "$work/linux/sound.wav" "$work/wine/sound.wav"; then
-  echo "windows: sound over 6501 frames identical ($(du -k "$work/wine/sound.wav" | cut -f1) KiB)"
-else
-  echo "windows: FAIL: the mixed sound differs: $(cmp "$work/linux/sound.wav" "$work/wine/sound.wav" 2>&1 | head -n 1)"
-  failed=1
-fi
-if cmp -s "$work/linux/state.jsonl" "$work/wine/state.jsonl"; then
-  echo "windows: state over $(wc -l < "$work/wine/state.jsonl") frames identical"
-else
-  echo "windows: FAIL: state dumps differ; first difference:"
-  diff "$work/linux/state.jsonl" "$work/wine/state.jsonl" | head -n 4 | cut -c1-300
-  failed=1
-fi
-for f in ${frames//,/ }; do
-  name="$(printf 'frame-%05d' "$f")"
-  for side in linux wine; do
-    ffmpeg -hide_banner -loglevel error -y -i "$work/$side/$name.png" -vf scale=160:120,format=gray \
-      -f rawvideo "$work/$side/$name.grey"
-  done
-  python3 - "$work/linux/$name.grey" "$work/wine/$name.grey" "$f" "$limit" <<'EOF' || failed=1
-import sys
-a = open(sys.argv[1], "rb").read()
-b = open(sys.argv[2], "rb").read()
-frame, limit = sys.argv[3], float(sys.argv[4])
-mad = sum(abs(x - y) for x, y in zip(a, b)) / len(a)
-n = len(a)
-ma, mb = sum(a) / n, sum(b) / n
-cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
-va = sum((x - ma) ** 2 for x in a)
-vb = sum((y - mb) ** 2 for y in b)
-corr = cov / (va * vb) ** 0.5 if va and vb else float("nan")
-verdict = "alike" if len(a) == len(b) and mad <= limit and corr >= 0.9 else "FAIL: differ"
-print(f"windows: frame {frame}: mean difference {mad:.2f} of 255 (limit {limit:g}), correlation {corr:.3f} "
-      f"(at least 0.9): {verdict}")
-sys.exit(0 if verdict == "alike" else 1)
-EOF
-done
-[ "$failed" -eq 0 ] || exit 1
+python3 scripts/compare-runs.py windows "$work/linux" "$work/wine" "$work/wine" "$frames" "$limit"
 echo "windows: Wine checks passed"
