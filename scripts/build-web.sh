@@ -14,6 +14,9 @@ sudo=""
 
 # shellcheck source=scripts/debian-packages.sh
 . "$root/scripts/debian-packages.sh"
+# shellcheck source=scripts/library-cache.sh
+. "$root/scripts/library-cache.sh"
+label=build-web
 use_debian_sources
 
 # nodejs may come from elsewhere than Debian (emscripten's dependency is then met by that package).
@@ -32,14 +35,7 @@ sources=(zlib libpng1.6 freetype libjpeg-turbo libopenmpt libsdl2)
 # The recipe's commands, not its comments.
 recipe_hash="$( (sed -n '/^build_library()/,/^}/p' "$0"; cat "$root/cmake/emscripten-wasm32.cmake") |
   grep -v '^ *#' | sha256sum | cut -c1-12)"
-versions=""
-for s in "${sources[@]}"; do
-  dsc="$(apt-get source --print-uris -qq "$s" | awk '$2 ~ /\.dsc$/ {print $2; exit}')"
-  [ -n "$dsc" ] || { echo "build-web: no source package $s found" >&2; exit 1; }
-  versions+="${dsc%.dsc} "
-done
-key="$(echo "$versions $recipe_hash $(emcc -dumpversion)" | sha256sum | cut -c1-16)"
-prefix="$cache/prefix-$key"
+library_prefix "$recipe_hash" "$(emcc -dumpversion)"
 
 # Static libraries only: a WebAssembly program is linked whole.
 cmake_cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/emscripten-wasm32.cmake" -DCMAKE_BUILD_TYPE=Release
@@ -90,47 +86,7 @@ build_library() {
   [ $? -eq 0 ] && cmake --build "$dir/_build" -j "$jobs" && cmake --install "$dir/_build"
 }
 
-if [ ! -f "$prefix/.complete" ]; then
-  start=$(date +%s)
-  echo "build-web: building the libraries (${versions% }) into $prefix"
-  $sudo mkdir -p "$cache"
-  [ -w "$cache" ] || $sudo chown "$(id -u):$(id -g)" "$cache"
-  # Half-made prefixes of other versions go; this one's finished libraries stay, so an interrupted cold build
-  # goes on where it stopped.
-  for old in "$cache"/prefix-*.tmp "$cache"/src-*; do
-    case "$old" in "$prefix.tmp" | "$cache/src-$key" | "$cache/prefix-*.tmp" | "$cache/src-*") ;; *) rm -rf "$old" ;; esac
-  done
-  mkdir -p "$prefix.tmp" "$cache/src-$key"
-  # The toolchain file and pkg-config look for the libraries built so far there.
-  export KORVALE_WEB_PREFIX="$prefix.tmp"
-  for s in "${sources[@]}"; do
-    if [ -f "$prefix.tmp/.built-$s" ]; then
-      echo "build-web: $s (built before)"
-      continue
-    fi
-    echo "build-web: $s"
-    library_start=$(date +%s)
-    rm -rf "$cache/src-$key/$s"
-    mkdir -p "$cache/src-$key/$s"
-    (cd "$cache/src-$key/$s" && apt-get source -qq "$s" > /dev/null 2>&1) ||
-      { echo "build-web: apt-get source $s failed" >&2; exit 1; }
-    build_library "$s" "$(find "$cache/src-$key/$s" -mindepth 1 -maxdepth 1 -type d | head -n 1)" \
-      > "$cache/src-$key/$s.log" 2>&1 ||
-      { tail -n 30 "$cache/src-$key/$s.log" >&2; echo "build-web: building $s failed" >&2; exit 1; }
-    # How long each took (and how busy the machine was) stays with the prefix.
-    echo "$s $(( $(date +%s) - library_start )) s, load $(cut -d' ' -f1-3 /proc/loadavg)" >> "$prefix.tmp/.times"
-    echo "build-web: $s built in $(( $(date +%s) - library_start )) s"
-    touch "$prefix.tmp/.built-$s"
-  done
-  rm -rf "$cache/src-$key" "$prefix.tmp/share/doc" "$prefix.tmp/share/man" "$prefix.tmp"/.built-*
-  mv "$prefix.tmp/.times" "$prefix.tmp/build-times.txt"
-  # The prefix moves into place only when whole; the paths written into its pkg-config, CMake and libtool
-  # files move with it.
-  mv "$prefix.tmp" "$prefix"
-  grep -rlI --null -F "$prefix.tmp" "$prefix" | xargs -0 -r sed -i "s|$prefix\.tmp|$prefix|g"
-  touch "$prefix/.complete"
-  echo "build-web: libraries built in $(( $(date +%s) - start )) s ($(du -sh "$prefix" | cut -f1))"
-fi
+build_libraries KORVALE_WEB_PREFIX
 
 # The demo and its capture tool for the page, against the prefix; data/ comes from the host build (its
 # generators run on this machine), preloaded into the page's files.

@@ -17,6 +17,9 @@ sudo=""
 
 # shellcheck source=scripts/debian-packages.sh
 . "$root/scripts/debian-packages.sh"
+# shellcheck source=scripts/library-cache.sh
+. "$root/scripts/library-cache.sh"
+label=build-windows
 use_debian_sources
 
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
@@ -26,14 +29,7 @@ install_packages "${packages[@]}"
 # Source packages in build order (libpng needs zlib; korvale-capture writes PNG).
 sources=(zlib libpng1.6 freetype libjpeg-turbo libsdl2 libopenmpt)
 recipe_hash="$(sed -n '/^build_library()/,/^}/p' "$0" | sha256sum | cut -c1-12)"
-versions=""
-for s in "${sources[@]}"; do
-  dsc="$(apt-get source --print-uris -qq "$s" | awk '$2 ~ /\.dsc$/ {print $2; exit}')"
-  [ -n "$dsc" ] || { echo "build-windows: no source package $s found" >&2; exit 1; }
-  versions+="${dsc%.dsc} "
-done
-key="$(echo "$versions $recipe_hash $(x86_64-w64-mingw32-g++-posix -dumpfullversion)" | sha256sum | cut -c1-16)"
-prefix="$cache/prefix-$key"
+library_prefix "$recipe_hash" "$(x86_64-w64-mingw32-g++-posix -dumpfullversion)"
 
 cmake_cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release
              -DCMAKE_INSTALL_PREFIX="$prefix.tmp" -DCMAKE_PREFIX_PATH="$prefix.tmp" -DBUILD_SHARED_LIBS=ON
@@ -72,42 +68,7 @@ build_library() {
   [ $? -eq 0 ] && cmake --build "$dir/_build" -j "$jobs" && cmake --install "$dir/_build"
 }
 
-if [ ! -f "$prefix/.complete" ]; then
-  start=$(date +%s)
-  echo "build-windows: building the libraries (${versions% }) into $prefix"
-  $sudo mkdir -p "$cache"
-  [ -w "$cache" ] || $sudo chown "$(id -u):$(id -g)" "$cache"
-  # Half-made prefixes of other versions go; this one's finished libraries stay, so an interrupted cold build
-  # goes on where it stopped.
-  for old in "$cache"/prefix-*.tmp "$cache"/src-*; do
-    case "$old" in "$prefix.tmp" | "$cache/src-$key" | "$cache/prefix-*.tmp" | "$cache/src-*") ;; *) rm -rf "$old" ;; esac
-  done
-  mkdir -p "$prefix.tmp" "$cache/src-$key"
-  # The toolchain file and pkg-config look for the libraries built so far there.
-  export KORVALE_WINDOWS_PREFIX="$prefix.tmp"
-  for s in "${sources[@]}"; do
-    if [ -f "$prefix.tmp/.built-$s" ]; then
-      echo "build-windows: $s (built before)"
-      continue
-    fi
-    echo "build-windows: $s"
-    rm -rf "$cache/src-$key/$s"
-    mkdir -p "$cache/src-$key/$s"
-    (cd "$cache/src-$key/$s" && apt-get source -qq "$s" > /dev/null 2>&1) ||
-      { echo "build-windows: apt-get source $s failed" >&2; exit 1; }
-    build_library "$s" "$(find "$cache/src-$key/$s" -mindepth 1 -maxdepth 1 -type d | head -n 1)" \
-      > "$cache/src-$key/$s.log" 2>&1 ||
-      { tail -n 30 "$cache/src-$key/$s.log" >&2; echo "build-windows: building $s failed" >&2; exit 1; }
-    touch "$prefix.tmp/.built-$s"
-  done
-  rm -rf "$cache/src-$key" "$prefix.tmp/share/doc" "$prefix.tmp/share/man" "$prefix.tmp"/.built-*
-  # The prefix moves into place only when whole; the paths written into its pkg-config, CMake and libtool
-  # files move with it.
-  mv "$prefix.tmp" "$prefix"
-  grep -rlI --null -F "$prefix.tmp" "$prefix" | xargs -0 -r sed -i "s|$prefix\.tmp|$prefix|g"
-  touch "$prefix/.complete"
-  echo "build-windows: libraries built in $(( $(date +%s) - start )) s"
-fi
+build_libraries KORVALE_WINDOWS_PREFIX
 
 # Our code, against the cached libraries, optimised as the Linux build is (the same arithmetic, the same
 # state frame by frame). build-windows/libraries points at the prefix used.
