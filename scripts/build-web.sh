@@ -25,6 +25,9 @@ install_packages "${packages[@]}"
 
 # Debian's emscripten runs its JavaScript tools with the system's node, which finds Debian's acorn only here.
 export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+# Every emcc and em++ call starts Python: Debian's own, not a version manager's shim first on PATH, which costs
+# a second of the machine per call, and a library's configure makes hundreds of calls.
+[ -x /usr/bin/python3 ] && export EMSDK_PYTHON="${EMSDK_PYTHON:-/usr/bin/python3}"
 # Debian ships emscripten's system libraries (libc, libc++, libGL, ...) prebuilt in every variant in
 # /usr/share/emscripten/cache and freezes that cache: nothing is built or written there on first use, so no
 # cache of our own is needed. One set elsewhere would be empty and, frozen, fail.
@@ -63,8 +66,15 @@ build_library() {
         -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON ;;
     libjpeg-turbo)
       # CMake's type-size probe reads the compiled program, here JavaScript, and finds nonsense: wasm32's sizes.
+      # Only the TurboJPEG library the demo reads with (the JPEG code compiled into it): not the plain libjpeg
+      # beside it, nor the tools.
       emcmake cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
-        -DWITH_SIMD=OFF -DWITH_TURBOJPEG=ON -DSIZE_T=4 -DUNSIGNED_LONG=4 ;;
+        -DWITH_SIMD=OFF -DWITH_TURBOJPEG=ON -DSIZE_T=4 -DUNSIGNED_LONG=4 &&
+        cmake --build "$dir/_build" --target turbojpeg-static -j "$jobs" &&
+        mkdir -p "$prefix.tmp/include" "$prefix.tmp/lib/pkgconfig" &&
+        cp "$dir/turbojpeg.h" "$prefix.tmp/include/" && cp "$dir/_build/libturbojpeg.a" "$prefix.tmp/lib/" &&
+        cp "$dir/_build/pkgscripts/libturbojpeg.pc" "$prefix.tmp/lib/pkgconfig/"
+      return ;;
     libopenmpt)
       # Catching C++ exceptions is how libopenmpt reports a bad module through its C API: built with
       # emscripten's exception support (the program is linked with -fexceptions as well).
@@ -80,8 +90,12 @@ build_library() {
     libsdl2)
       # Its Emscripten backend: video on a canvas with WebGL contexts, Web Audio, the page's events. No
       # pthreads: threads in a page need cross-origin isolation and every object built for them.
+      # Only the parts the demo uses: no joysticks, haptics, sensors, power, locale, URLs, 2D renderer or
+      # drivers other than the browser's; each left out is fewer configure checks and files to build.
       emcmake cmake -S "$dir" -B "$dir/_build" "${cmake_cross[@]}" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
-        -DSDL_PTHREADS=OFF ;;
+        -DSDL_PTHREADS=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_POWER=OFF -DSDL_SENSOR=OFF \
+        -DSDL_LOCALE=OFF -DSDL_MISC=OFF -DSDL_RENDER=OFF -DSDL_DISKAUDIO=OFF -DSDL_DUMMYVIDEO=OFF \
+        -DSDL_OFFSCREEN=OFF -DSDL2_DISABLE_SDL2MAIN=ON ;;
   esac
   [ $? -eq 0 ] && cmake --build "$dir/_build" -j "$jobs" && cmake --install "$dir/_build"
 }

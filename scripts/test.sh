@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up and builds like the demo's own start, then runs the whole test suite headless: once as users
 # get it, with the Debian package built and checked, once more built with AddressSanitizer and UBSan, and
-# the audio-device tests built with ThreadSanitizer.
+# the audio-device tests built with ThreadSanitizer; then the Windows build under Wine and the browser build
+# in headless chromium, each against the Linux build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -42,3 +43,6 @@ fi
 
 # The Windows build, cross-built (its libraries cached after the first time) and run under Wine.
 "$root/scripts/test-windows.sh"
+
+# The browser build (its libraries cached after the first time), in headless chromium's software WebGL 2.
+"$root/scripts/test-web.sh"
