@@ -108,6 +108,7 @@ mkdir -p "$out"
 ln -sfn "$prefix" "$out/libraries"
 [ -d "$root/build/data" ] || ./scripts/setup.sh > /dev/null
 export KORVALE_WEB_PREFIX="$prefix"
+configure_against_prefix "$out/build"
 emcmake cmake -S "$root" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/emscripten-wasm32.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKORVALE_WEB_DATA="$root/build" > "$out/configure.log"
 cmake --build "$out/build" -j "$jobs" --target korvale korvale-capture

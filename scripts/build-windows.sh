@@ -75,6 +75,7 @@ build_libraries KORVALE_WINDOWS_PREFIX
 mkdir -p "$out"
 ln -sfn "$prefix" "$out/libraries"
 export KORVALE_WINDOWS_PREFIX="$prefix"
+configure_against_prefix "$out/cmake"
 cmake -S . -B "$out/cmake" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF > /dev/null
 cmake --build "$out/cmake" -j "$jobs"

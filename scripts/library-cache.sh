@@ -60,3 +60,15 @@ build_libraries() {
   touch "$prefix/.complete"
   echo "$label: libraries built in $(( $(date +%s) - start )) s ($(du -sh "$prefix" | cut -f1))"
 }
+
+# Readies the build folder $1 for the prefix: one configured against another prefix would go on linking
+# that one's libraries (CMake keeps what it found), so its cache is dropped and it is configured afresh.
+configure_against_prefix() {
+  local dir="$1"
+  if [ -f "$dir/CMakeCache.txt" ] && [ "$(cat "$dir/libraries-prefix" 2>/dev/null)" != "$prefix" ]; then
+    echo "$label: $dir was configured against other libraries: configuring it afresh"
+    rm -f "$dir/CMakeCache.txt"
+  fi
+  mkdir -p "$dir"
+  echo "$prefix" > "$dir/libraries-prefix"
+}
