@@ -216,7 +216,7 @@ async function play(page, button = 'Window') {
 const frames = page => page.evaluate(() => window.__look.frames);
 
 // Waits for the demo's frame `target`, at `slowest` frames a second at worst.
-async function untilFrame(page, target, slowest = 8) {
+async function untilFrame(page, target, slowest = 4) {
   const now = await frames(page);
   const timeout = Math.max(10000, 1000 * (target - now) / slowest);
   await page.waitForFunction(n => window.__look.frames >= n, target, { timeout, polling: 100 });
@@ -302,7 +302,7 @@ async function stepPlay() {
   await play(page);
   // Two pictures of each part; which words show when is the timeline's business, not this script's.
   const moments = [['words-1', 400], ['words-2', 2600], ['planet-1', PLANET + 300], ['planet-2', PLANET + 800],
-    ['nova-1', NOVA + 250], ['nova-2', NOVA + 800], ['credits-1', CREDITS + 400], ['credits-2', CREDITS + 1100]];
+    ['nova-1', NOVA + 250], ['nova-2', NOVA + 800], ['credits-1', CREDITS + 400], ['credits-2', CREDITS + 900]];
   for (const [name, target] of moments) {
     const at = await untilFrame(page, target);
     const file = await shot(page, `play-${name}.png`);
@@ -438,7 +438,8 @@ async function stepSound() {
   const wall = (span[span.length - 1].at - audio.seconds[0].at) / 1000;
   figure('sound', `${recorded.toFixed(2)} s of sound recorded (${wall.toFixed(2)} s by the page's clock); ` +
     `${demoFrames} demo frames meanwhile = ${(demoFrames / 60).toFixed(2)} s of demo, ` +
-    `${(100 * (demoFrames / 60 / recorded - 1)).toFixed(2)} % off the sound`);
+    `${(100 * (demoFrames / 60 / recorded - 1)).toFixed(2)} % off the sound; the page drew ` +
+    `${(demoFrames / wall).toFixed(1)} pictures a second (below 60 the demo, counted in drawn frames, falls behind)`);
   const quiet = span.filter(s => s.rms < 0.003).length;
   const clipped = span.reduce((sum, s) => sum + s.clipped, 0);
   check(quiet === 0, `${quiet} second(s) nearly silent (RMS below -50 dBFS)`);
@@ -449,12 +450,13 @@ async function stepSound() {
 
 async function stepPacing() {
   // 0: headless chromium's own animation frames.
+  const off = [];
   for (const hz of [60, 120, 144, 0]) {
     let statsLine = null;
     const log = text => {
       if (/^korvale: \d+ frames in/.test(text)) statsLine = text;
     };
-    const session = await openPage(`pacing-${hz || 'own'}`, { hz, log });
+    const session = await openPage(`pacing-${hz || 'own'}`, { hz, log, width: 800, height: 600 });
     const { page } = session;
     const name = hz ? `${hz} Hz` : 'headless chromium\'s own frames';
     await ready(page, '?stats');
@@ -468,8 +470,9 @@ async function stepPacing() {
     const rate = Number(/, ([\d.]+) frames a second/.exec(statsLine)[1]);
     figure('pacing', `${name}: ${statsLine}`);
     await closePage(session);
-    check(Math.abs(rate / 60 - 1) < 0.005, `${name}: ${rate} frames a second, not 60 within 0.5 %`);
+    if (Math.abs(rate / 60 - 1) >= 0.005) off.push(`${name}: ${rate}`);
   }
+  check(off.length === 0, `frames a second not 60 within 0.5 % at ${off.join('; ')}`);
 }
 
 const run = {
