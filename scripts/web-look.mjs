@@ -5,7 +5,7 @@
 // usage: node scripts/web-look.mjs [--build DIR] [--out DIR] [--only STEP[,STEP...]] [--chromium PATH]
 // (scripts/web-look.sh installs playwright-core first where it is missing)
 import { spawn } from 'node:child_process';
-import { mkdirSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdirSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -38,6 +38,8 @@ for (let i = 2; i < process.argv.length; ++i) {
   else usage(`unknown option ${arg}`);
 }
 for (const step of options.only) if (!STEPS.includes(step)) usage(`no step ${step}`);
+if (!existsSync(path.join(options.build, 'korvale.wasm')))
+  usage(`no browser build in ${options.build} (scripts/build-web.sh, or --build DIR)`);
 
 function usage(problem) {
   console.error(`web-look: ${problem}\nusage: node scripts/web-look.mjs [--build DIR] [--out DIR] ` +
@@ -418,7 +420,8 @@ async function stepFullscreen() {
 }
 
 async function stepSound() {
-  const session = await openPage('sound', { audio: true });
+  // A small window, as for the pacing: software GL keeps up with 60 pictures a second there, in the words.
+  const session = await openPage('sound', { audio: true, width: 800, height: 600 });
   const { page } = session;
   await ready(page);
   await play(page);
@@ -456,12 +459,12 @@ async function stepPacing() {
     const log = text => {
       if (/^korvale: \d+ frames in/.test(text)) statsLine = text;
     };
+    // Small: software GL draws the words faster than 60 a second there, not always in a large window.
     const session = await openPage(`pacing-${hz || 'own'}`, { hz, log, width: 800, height: 600 });
     const { page } = session;
     const name = hz ? `${hz} Hz` : 'headless chromium\'s own frames';
     await ready(page, '?stats');
     await play(page);
-    // The words phase, which software GL draws faster than 60 a second.
     await untilFrame(page, 1500);
     await press(page, 'Escape');
     await page.getByRole('button', { name: 'Play again' }).waitFor({ state: 'visible', timeout: 10000 });
