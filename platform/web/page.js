@@ -112,7 +112,10 @@
     // Only inside the click may the page take the screen; the same click lets the browser play sound.
     if (fullscreen && stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
     canvas.focus();
-    Module.callMain([fullscreen ? '--fullscreen' : '--window']);
+    // ?stats: the program prints how steadily the pictures came when it ends (scripts/web-look.mjs reads it).
+    const args = [fullscreen ? '--fullscreen' : '--window'];
+    if (params.has('stats')) args.push('--stats');
+    Module.callMain(args);
   }
 
   function ended(code) {
