@@ -79,9 +79,9 @@ async function startServer() {
   baseUrl = first;
 }
 
-// What each page gets before its own scripts: a count of the program's animation frames (its pacer presents
-// each picture by waiting for one, so the count is the demo's frame), optionally animation frames at a fixed
-// rate, where the picture lands in the canvas, the keys' fate and optionally a tap on everything sent to the speakers.
+// What each page gets before its own scripts: a count of the pictures the program shows (the demo's frame),
+// optionally animation frames at a fixed rate, where the picture lands in the canvas, the keys' fate and
+// optionally a tap on everything sent to the speakers.
 function instrument({ hz, audio }) {
   const look = window.__look = {
     frames: 0, buttonsAt: null, shown: null, keys: [], audio: null, contextStates: [],
@@ -117,17 +117,14 @@ function instrument({ hz, audio }) {
     };
     window.cancelAnimationFrame = id => { queue = queue.filter(([i]) => i !== id); };
   }
-  const raf = window.requestAnimationFrame;
-  window.requestAnimationFrame = function (callback) {
-    ++look.frames;
-    return raf.call(window, callback);
-  };
-
-  // The program draws into a picture of its own and copies it into the canvas, letterboxed.
+  // The program draws into a picture of its own and copies it into the canvas, letterboxed, once a frame: the
+  // count of those copies is the demo's frame (catching up, it draws without waiting for animation frames).
   const blit = WebGL2RenderingContext.prototype.blitFramebuffer;
   WebGL2RenderingContext.prototype.blitFramebuffer = function (...a) {
-    if (this.canvas === document.getElementById('canvas') && this.getParameter(this.DRAW_FRAMEBUFFER_BINDING) === null)
+    if (this.canvas === document.getElementById('canvas') && this.getParameter(this.DRAW_FRAMEBUFFER_BINDING) === null) {
+      ++look.frames;
       look.shown = { from: a.slice(0, 4), to: a.slice(4, 8), buffer: [this.drawingBufferWidth, this.drawingBufferHeight] };
+    }
     return blit.apply(this, a);
   };
 

@@ -41,8 +41,11 @@ void SdlSwap() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
 #ifdef __EMSCRIPTEN__
 // In a page the browser shows the canvas once the program gives control back, at its display's next
 // refresh: a picture is presented by waiting for that animation frame, its vsync, and sleeping gives
-// control back too.
+// control back too. Without vsync (catching up) control goes back only for a moment, so that pictures come
+// faster than the animation frames a busy browser hands out, and its sound and events still run.
 EM_ASYNC_JS(void, WaitForAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
+
+bool pageVsync = true;
 
 double PageNow() { return emscripten_get_now() / 1000.0; }
 
@@ -52,9 +55,23 @@ void PageSleep(double seconds)
         emscripten_sleep(static_cast<unsigned>(seconds * 1000.0));
 }
 
-bool PageSwapInterval(int interval) { return interval == 1; }
+bool PageSwapInterval(int interval)
+{
+    if (interval != 0 && interval != 1)
+        return false;
+    pageVsync = interval == 1;
+    return true;
+}
 
-const PacerDevice sdlDevice{PageNow, PageSleep, PageSwapInterval, WaitForAnimationFrame};
+void PageSwap()
+{
+    if (pageVsync)
+        WaitForAnimationFrame();
+    else
+        emscripten_sleep(0);
+}
+
+const PacerDevice sdlDevice{PageNow, PageSleep, PageSwapInterval, PageSwap};
 #else
 const PacerDevice sdlDevice{SdlNow, SdlSleep, SdlSwapInterval, SdlSwap};
 #endif
