@@ -13,7 +13,7 @@ import { createInterface } from 'node:readline';
 import { chromium } from './web-look/node_modules/playwright-core/index.mjs';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
-const STEPS = ['load', 'no-webgl', 'play', 'pillarbox', 'fullscreen', 'sound', 'pacing'];
+const STEPS = ['load', 'no-webgl', 'play', 'pillarbox', 'hidpi', 'fullscreen', 'sound', 'pacing'];
 // The demo's timeline in drawn frames (core/constants.h): the planet, the nova, the credits.
 const PLANET = 5000;
 const NOVA = 6000;
@@ -180,11 +180,11 @@ function instrument({ hz, audio }) {
 
 // The sessions open; a failed step's are closed by the runner, their consoles kept all the same.
 const sessions = [];
-async function openPage(name, { gl = SOFTWARE_GL, width = 1280, height = 800, hz = 0, audio = false, log } = {}) {
+async function openPage(name, { gl = SOFTWARE_GL, width = 1280, height = 800, scale = 1, hz = 0, audio = false, log } = {}) {
   const browser = await chromium.launch({ executablePath: options.chromium, headless: true, args: gl });
   const session = { name, browser, page: null };
   sessions.push(session);
-  const page = session.page = await browser.newPage({ viewport: { width, height } });
+  const page = session.page = await browser.newPage({ viewport: { width, height }, deviceScaleFactor: scale });
   await page.addInitScript(instrument, { hz, audio });
   page.lines = [];
   page.on('console', message => {
@@ -374,6 +374,23 @@ const describe = s => `fullscreenElement ${s.element}, frame ${s.frames}, ` +
 // F1 and Escape. Key events sent through the DevTools protocol skip the browser's own handling (its F1 help,
 // its Escape out of full screen): they reach the page at once. So F1 being kept from the browser shows as
 // the page's preventDefault, and the browser's first Escape in full screen is stood in for by exitFullscreen().
+async function stepHidpi() {
+  // A display of two device pixels to the page's pixel: the canvas must draw at the device's pixels.
+  const session = await openPage('hidpi', { width: 640, height: 400, scale: 2 });
+  const { page } = session;
+  await ready(page);
+  await play(page);
+  await untilFrame(page, 120);
+  const shown = await page.evaluate(() => window.__look.shown);
+  check(shown !== null, 'the program copied no picture into the canvas');
+  figure('hidpi', `a 640x400 page at 2 device pixels a pixel: the picture copied to ${shown.to.join(',')} ` +
+    `(x0,y0,x1,y1) of a ${shown.buffer.join('x')} drawing buffer`);
+  await shot(page, 'hidpi.png');
+  await closePage(session);
+  check(shown.buffer.join('x') === '1280x800' && shown.to[3] - shown.to[1] === 800,
+    'the canvas does not draw at the device\'s pixels, the picture its full height');
+}
+
 async function stepFullscreen() {
   let session = await openPage('fullscreen-f1');
   let { page } = session;
@@ -409,10 +426,15 @@ async function stepFullscreen() {
     `${goesOn ? 'still drawing' : 'no longer drawing'}`);
   const escape = await after(page, () => press(page, 'Escape'), () => !document.getElementById('end').hidden);
   figure('fullscreen', `Escape in the window: ${describe(escape)}`);
+  // The program's own full-screen request may still be pending and granted at that Escape.
+  await page.waitForTimeout(500);
+  const settled = await fullscreenState(page);
+  figure('fullscreen', `half a second later: ${describe(settled)}`);
   await shot(page, 'fullscreen-end.png');
   await closePage(session);
   check(left.element === 'none' && left.screen === 'none' && goesOn, 'leaving full screen stopped the demo');
   check(escape.screen === 'end' && escape.text === 'The demo has ended.', 'Escape did not end the demo cleanly');
+  check(settled.element === 'none', 'the end screen is left behind a full-screen canvas');
   check(windowed, 'F1 from full screen did not bring the demo back to a window, drawing on');
 }
 
@@ -476,7 +498,7 @@ async function stepPacing() {
 }
 
 const run = {
-  load: stepLoad, 'no-webgl': stepNoWebgl, play: stepPlay, pillarbox: stepPillarbox,
+  load: stepLoad, 'no-webgl': stepNoWebgl, play: stepPlay, pillarbox: stepPillarbox, hidpi: stepHidpi,
   fullscreen: stepFullscreen, sound: stepSound, pacing: stepPacing,
 };
 

@@ -135,6 +135,10 @@
     if (running && e.key === 'F1') e.preventDefault();
   }, true);
 
+  // A full-screen request the program left pending is granted at the next key, which may be the Escape that
+  // ended it: the end and failure screens are not shown full screen.
+  document.addEventListener('fullscreenchange', () => { if (!running) leaveFullscreen(); });
+
   buttons[0].addEventListener('click', () => start(true));
   buttons[1].addEventListener('click', () => start(false));
   // A fresh page, as the program's runtime is gone once main has returned (it cannot run main twice).

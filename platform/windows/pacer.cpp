@@ -18,8 +18,9 @@ constexpr double kSpinMargin = 0.002;
 // Behind by more than this, vsync is set aside until the schedule is met again: a display refreshing at
 // 60 Hz (or less) could never make up lost pictures.
 constexpr double kBehind = 0.5 * kFrame;
-// A stall longer than this (the window dragged or hidden, the machine suspended) is not made up.
-constexpr double kRestartAfter = 0.25;
+// A stall longer than this (the window dragged or hidden, the machine suspended) is not made up; a shorter
+// one (a driver or a browser compiling a shader on first use, a busy moment) is.
+constexpr double kRestartAfter = 0.5;
 
 #ifndef __EMSCRIPTEN__
 double SdlNow()
