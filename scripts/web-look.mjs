@@ -313,14 +313,20 @@ async function stepPlay() {
   await closePage(session);
 }
 
-async function stepPillarbox() {
-  const session = await openPage('pillarbox', { width: 1280, height: 720 });
+// Plays in a page of the given size up to `frame`; where the program copied its picture into the canvas.
+async function playAndFindPicture(name, frame, size) {
+  const session = await openPage(name, size);
   const { page } = session;
   await ready(page);
   await play(page);
-  await untilFrame(page, 400);
+  await untilFrame(page, frame);
   const shown = await page.evaluate(() => window.__look.shown);
   check(shown !== null, 'the program copied no picture into the canvas');
+  return { session, page, shown };
+}
+
+async function stepPillarbox() {
+  const { session, page, shown } = await playAndFindPicture('pillarbox', 400, { width: 1280, height: 720 });
   figure('pillarbox', `the ${shown.from[2] - shown.from[0]}x${shown.from[3] - shown.from[1]} picture copied to ` +
     `${shown.to.join(',')} (x0,y0,x1,y1) of the canvas's ${shown.buffer.join('x')} drawing buffer`);
   const columns = await columnMaxima(page);
@@ -340,6 +346,17 @@ async function stepPillarbox() {
   check(lit > 0, 'nothing is drawn between the bars: the check above proves nothing');
   figure('pillarbox', `screenshot ${path.join(options.out, 'pillarbox.png')}`);
   await closePage(session);
+}
+
+async function stepHidpi() {
+  // A display of two device pixels to the page's pixel: the canvas must draw at the device's pixels.
+  const { session, page, shown } = await playAndFindPicture('hidpi', 120, { width: 640, height: 400, scale: 2 });
+  figure('hidpi', `a 640x400 page at 2 device pixels a pixel: the picture copied to ${shown.to.join(',')} ` +
+    `(x0,y0,x1,y1) of a ${shown.buffer.join('x')} drawing buffer`);
+  await shot(page, 'hidpi.png');
+  await closePage(session);
+  check(shown.buffer.join('x') === '1280x800' && shown.to[3] - shown.to[1] === 800,
+    'the canvas does not draw at the device\'s pixels, the picture its full height');
 }
 
 // A person's key press: held a little. The program asks for full screen a frame after it sees F1, outside any
@@ -374,23 +391,6 @@ const describe = s => `fullscreenElement ${s.element}, frame ${s.frames}, ` +
 // F1 and Escape. Key events sent through the DevTools protocol skip the browser's own handling (its F1 help,
 // its Escape out of full screen): they reach the page at once. So F1 being kept from the browser shows as
 // the page's preventDefault, and the browser's first Escape in full screen is stood in for by exitFullscreen().
-async function stepHidpi() {
-  // A display of two device pixels to the page's pixel: the canvas must draw at the device's pixels.
-  const session = await openPage('hidpi', { width: 640, height: 400, scale: 2 });
-  const { page } = session;
-  await ready(page);
-  await play(page);
-  await untilFrame(page, 120);
-  const shown = await page.evaluate(() => window.__look.shown);
-  check(shown !== null, 'the program copied no picture into the canvas');
-  figure('hidpi', `a 640x400 page at 2 device pixels a pixel: the picture copied to ${shown.to.join(',')} ` +
-    `(x0,y0,x1,y1) of a ${shown.buffer.join('x')} drawing buffer`);
-  await shot(page, 'hidpi.png');
-  await closePage(session);
-  check(shown.buffer.join('x') === '1280x800' && shown.to[3] - shown.to[1] === 800,
-    'the canvas does not draw at the device\'s pixels, the picture its full height');
-}
-
 async function stepFullscreen() {
   let session = await openPage('fullscreen-f1');
   let { page } = session;
