@@ -10,9 +10,6 @@ namespace layer {
 
 namespace {
 
-// Object calls run at once while a list is compiled, as in GL; state changes are refused there.
-bool Refused(bool recorded = true) { return RefusedInside(recorded); }
-
 int Channels(GLenum format)
 {
     switch (format) {
@@ -44,13 +41,13 @@ GLenum Unsized(GLint internalFormat)
 
 void glGenTextures(GLsizei n, GLuint* textures)
 {
-    if (!Refused(false))
+    if (!RefusedInside())
         Current().es.GenTextures(n, textures);
 }
 
 void glDeleteTextures(GLsizei n, const GLuint* textures)
 {
-    if (Refused(false))
+    if (RefusedInside())
         return;
     LayerContext& c = Current();
     Flush();
@@ -78,12 +75,12 @@ void glBindTexture(GLenum target, GLuint texture)
     c.es.BindTexture(GL_TEXTURE_2D, texture);
 }
 
-GLboolean glIsTexture(GLuint texture) { return Refused(false) ? GL_FALSE : Current().es.IsTexture(texture); }
+GLboolean glIsTexture(GLuint texture) { return RefusedInside() ? GL_FALSE : Current().es.IsTexture(texture); }
 
 void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                   GLenum format, GLenum type, const GLvoid* pixels)
 {
-    if (Refused())
+    if (RefusedInside(true))
         return;
     if (target != GL_TEXTURE_2D || !Channels(format) || type != GL_UNSIGNED_BYTE)
         return Fail(GL_INVALID_ENUM);
@@ -124,19 +121,19 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
 
 void glTexParameterf(GLenum target, GLenum name, GLfloat value)
 {
-    if (!Refused())
+    if (!RefusedInside(true))
         Current().es.TexParameterf(target, name, value);
 }
 
 void glTexParameteri(GLenum target, GLenum name, GLint value)
 {
-    if (!Refused())
+    if (!RefusedInside(true))
         Current().es.TexParameteri(target, name, value);
 }
 
 void glTexGeni(GLenum coord, GLenum name, GLint value)
 {
-    if (Refused())
+    if (RefusedInside(true))
         return;
     if ((coord != GL_S && coord != GL_T) || name != GL_TEXTURE_GEN_MODE)
         return Fail(GL_INVALID_ENUM);
