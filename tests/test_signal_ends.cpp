@@ -1,17 +1,14 @@
 // TERM and INT sent to the real program on a private X server: it ends promptly, by that signal, and leaves
 // nothing on the screen, the message box it was waiting on included.
 #include "tests/support.h"
+#include "tests/x_server.h"
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,114 +17,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// Output of a started process goes to `path`, read back when a test fails.
-void OutputTo(const std::string& path)
-{
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(file, STDOUT_FILENO);
-    dup2(file, STDERR_FILENO);
-}
-
-std::string Text(const std::string& path)
-{
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// An Xvfb display of its own, gone with the object.
-class Screen {
-public:
-    Screen() : log(TempDir("screen") + "/xvfb.log")
-    {
-        // A number of its own, far from the low ones other servers on this machine pick for themselves; one
-        // taken makes the server end at once, and the next is tried.
-        for (int attempt = 0; attempt < 8 && name.empty(); ++attempt)
-            Start(":" + std::to_string(200 + (getpid() * 7 + attempt * 53) % 700));
-    }
-    ~Screen()
-    {
-        if (server > 0) {
-            kill(server, SIGTERM);
-            waitpid(server, nullptr, 0);
-        }
-    }
-    Screen(const Screen&) = delete;
-    Screen& operator=(const Screen&) = delete;
-
-    const std::string& Name() const { return name; }
-    // The server's output, whether it still runs and what xwininfo said last.
-    std::string Log() const
-    {
-        siginfo_t end{};  // left for the destructor to reap
-        const bool running =
-            server > 0 && waitid(P_PID, server, &end, WEXITED | WNOHANG | WNOWAIT) == 0 && end.si_pid == 0;
-        return Text(log) + (running ? "(running)\n" : "(ended, code " + std::to_string(end.si_status) + ")\n") +
-               "xwininfo:\n" + lastInfo;
-    }
-
-    std::string WindowInfo(const std::string& arguments) const
-    {
-        std::string text;
-        if (FILE* pipe = popen(("xwininfo -display " + name + " " + arguments + " 2>&1").c_str(), "r")) {
-            char chunk[4096];
-            size_t got;
-            while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-                text.append(chunk, got);
-            pclose(pipe);
-        }
-        return text;
-    }
-    bool Shows(const std::string& title) const
-    {
-        lastInfo = WindowInfo("-name '" + title + "'");
-        return lastInfo.find("Map State: IsViewable") != std::string::npos;
-    }
-    // Windows at the top of the tree, mapped or not; -1 when xwininfo could not say.
-    int TopLevelWindows() const
-    {
-        const std::string text = lastInfo = WindowInfo("-root -children");
-        const size_t at = text.find(" child");  // "     2 children:", "     0 children."
-        if (at == std::string::npos)
-            return -1;
-        const size_t line = text.rfind('\n', at);
-        return std::atoi(text.c_str() + (line == std::string::npos ? 0 : line + 1));
-    }
-
-private:
-    void Start(const std::string& display)
-    {
-        int pipeEnds[2];
-        if (pipe(pipeEnds) != 0)
-            return;
-        server = fork();
-        if (server == 0) {
-            close(pipeEnds[0]);
-            OutputTo(log);
-            const std::string fd = std::to_string(pipeEnds[1]);
-            execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(pipeEnds[1]);
-        std::string number;  // written once the server takes connections
-        char c;
-        while (read(pipeEnds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(pipeEnds[0]);
-        if (!number.empty()) {
-            name = display;
-        } else {
-            waitpid(server, nullptr, 0);
-            server = -1;
-        }
-    }
-
-    pid_t server = -1;
-    std::string log;
-    std::string name;
-    mutable std::string lastInfo;
-};
 
 struct Ending {
     int status = 0;
@@ -138,7 +27,7 @@ struct Ending {
 };
 
 // Starts korvale on the screen, sends `signal` once a window titled `shown` is up and waits for the end.
-Ending SignalOnceShown(const Screen& screen, const char* arguments, const char* audioDriver, const std::string& shown,
+Ending SignalOnceShown(const XServer& screen, const char* arguments, const char* audioDriver, const std::string& shown,
                        int signal)
 {
     Ending ending;
@@ -198,7 +87,7 @@ Ending SignalOnceShown(const char* arguments, const char* audioDriver, const std
 {
     Ending ending;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        Screen screen;
+        XServer screen(XServer::OneScreen());
         if (screen.Name().empty()) {
             ADD_FAILURE() << "no Xvfb";
             return ending;
