@@ -56,9 +56,10 @@ Section "Screen"
     EndSubSection
 EndSection
 )";
-    // The server itself, not the wrapper that would ask for a console; no folder of system-wide pieces.
+    // The server itself, not the wrapper that would ask for a console; no folder of system-wide pieces; the
+    // console left as it is when run as root.
     return {"/usr/lib/xorg/Xorg", "-config", folder + "/xorg.conf", "-configdir", folder + "/none", "-logfile",
-            folder + "/xorg.log", "-noreset", "-nolisten", "tcp"};
+            folder + "/xorg.log", "-noreset", "-nolisten", "tcp", "-sharevts", "-novtswitch"};
 }
 
 XServer::XServer(const std::vector<std::string>& command) : log(TempDir("screen") + "/server.log")
