@@ -1,6 +1,6 @@
 // The picture drawn at the size it is shown: a double-size capture that reduces to the 640 x 480 golden with
-// the same line weight and the same state, a wide window whose overlay keeps its shape, a classic picture
-// scaled at 4:3 into wide and tall windows, and a scaled (HiDPI) display's drawable.
+// the same line weight and the same state, a wide window whose overlay keeps its shape, classic and straight
+// pictures at 4:3 in wide and tall windows, and a scaled (HiDPI) display's drawable.
 #include "tests/support.h"
 
 #include "app/shell.h"
@@ -51,12 +51,12 @@ std::vector<uint8_t> DrawOverlay(int& width, int& height, float grey = 0)
     return ReadFrameRgb(width, height);
 }
 
-// Opens the demo window (windowed) under `harness` and delivers the messages its opening posted.
-void OpenWindowUnder(Harness harness)
+// Opens the demo window (windowed, unless asked) under `harness` and delivers the messages its opening posted.
+void OpenWindowUnder(Harness harness, bool fullscreen = false)
 {
-    harness.answers = {IDNO};
+    harness.answers = {fullscreen ? IDYES : IDNO};
     InstallHarness(harness);
-    ASSERT_TRUE(OpenDemoWindow(windowTitle, 640, 480, 32, false));
+    ASSERT_TRUE(OpenDemoWindow(windowTitle, 640, 480, 32, fullscreen));
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageA(&msg);
@@ -179,7 +179,10 @@ TEST(PictureSize, CommandLinesRefuseAResolutionOrSizeTheyCannotUse)
     EXPECT_EQ(WEXITSTATUS(std::system(korvale.c_str())), 2);
 }
 
-TEST(PictureSize, AClassicPictureKeeps4By3WithBlackBarsInAWideAndATallWindow)
+// Classic, and straight into the window (a GL without framebuffer objects), which draws the 4:3 picture at the
+// window's bottom left and moves it to the centre. The straight picture is shown on a full screen of that size:
+// the offscreen driver's window surface never follows a resize.
+TEST(PictureSize, AClassicOrStraightPictureKeeps4By3WithBlackBarsInAWideAndATallWindow)
 {
     Box small;
     ASSERT_NO_FATAL_FAILURE(OverlayIn640By480(&small));
@@ -190,36 +193,40 @@ TEST(PictureSize, AClassicPictureKeeps4By3WithBlackBarsInAWideAndATallWindow)
         int width, height;  // the window the user made
         int left, top, pictureWidth, pictureHeight;  // where the 4:3 picture lies in it
     };
-    for (const Window& w : {Window{1000, 500, 167, 0, 666, 500}, Window{400, 800, 0, 250, 400, 300}}) {
-        Harness harness;
-        harness.width = w.width;
-        harness.height = w.height;
-        OpenWindowUnder(harness);
-        // The window's size never reaches the viewport: the demo draws its 640 x 480 picture.
-        EXPECT_EQ(ViewportWidth(), 640) << w.width;
-        const std::vector<uint8_t> shown = DrawOverlay(width, height, 0.2f);
-        ASSERT_EQ(width, w.width);
-        ASSERT_EQ(height, w.height);
-        const int right = w.left + w.pictureWidth, bottom = w.top + w.pictureHeight;
-        EXPECT_TRUE(Black(shown, width, 0, 0, w.left, height)) << w.width;
-        EXPECT_TRUE(Black(shown, width, right, 0, width, height)) << w.width;
-        EXPECT_TRUE(Black(shown, width, 0, 0, width, w.top)) << w.width;
-        EXPECT_TRUE(Black(shown, width, 0, bottom, width, height)) << w.width;
-        // The picture fills its rectangle: its corners are grey, not black.
-        for (int corner = 0; corner < 4; ++corner) {
-            const int x = corner % 2 ? right - 1 : w.left, y = corner / 2 ? bottom - 1 : w.top;
-            EXPECT_GT(shown[(static_cast<size_t>(y) * width + x) * 3], 40) << w.width << " corner " << corner;
+    for (const bool straight : {false, true})
+        for (const Window& w : {Window{1000, 500, 167, 0, 666, 500}, Window{400, 800, 0, 250, 400, 300}}) {
+            const std::string which = (straight ? "straight " : "classic ") + std::to_string(w.width);
+            Harness harness;
+            harness.width = w.width;
+            harness.height = w.height;
+            if (straight)
+                harness.failures = {"FramebufferObjects"};
+            OpenWindowUnder(harness, straight);
+            // A classic picture never hears of the window's size; a straight one is drawn at the 4:3 fit.
+            EXPECT_EQ(ViewportWidth(), straight ? w.pictureWidth : 640) << which;
+            const std::vector<uint8_t> shown = DrawOverlay(width, height, 0.2f);
+            ASSERT_EQ(width, w.width);
+            ASSERT_EQ(height, w.height);
+            const int right = w.left + w.pictureWidth, bottom = w.top + w.pictureHeight;
+            EXPECT_TRUE(Black(shown, width, 0, 0, w.left, height)) << which;
+            EXPECT_TRUE(Black(shown, width, right, 0, width, height)) << which;
+            EXPECT_TRUE(Black(shown, width, 0, 0, width, w.top)) << which;
+            EXPECT_TRUE(Black(shown, width, 0, bottom, width, height)) << which;
+            // The picture fills its rectangle: its corners are grey, not black.
+            for (int corner = 0; corner < 4; ++corner) {
+                const int x = corner % 2 ? right - 1 : w.left, y = corner / 2 ? bottom - 1 : w.top;
+                EXPECT_GT(shown[(static_cast<size_t>(y) * width + x) * 3], 40) << which << " corner " << corner;
+            }
+            // The overlay scaled alike both ways, in place; scaling smooths its edges, so only pixels more than
+            // half lit count.
+            const Box large = LitBox(shown, width, height, w.left, right, 160);
+            const double scale = w.pictureWidth / 640.0;
+            EXPECT_NEAR(double(large.right - large.left) / (small.right - small.left), scale, 0.05) << which;
+            EXPECT_NEAR(large.bottom - large.top, (small.bottom - small.top) * scale, 1.5) << which;
+            EXPECT_NEAR(large.left, w.left + small.left * scale, 3) << which;
+            EXPECT_NEAR(large.top, w.top + small.top * scale, 3) << which;
+            CloseTestWindow();
         }
-        // The overlay scaled alike both ways, in place; scaling smooths its edges, so only pixels more than half
-        // lit count.
-        const Box large = LitBox(shown, width, height, w.left, right, 160);
-        const double scale = w.pictureWidth / 640.0;
-        EXPECT_NEAR(double(large.right - large.left) / (small.right - small.left), scale, 0.05) << w.width;
-        EXPECT_NEAR(large.bottom - large.top, (small.bottom - small.top) * scale, 1.5) << w.width;
-        EXPECT_NEAR(large.left, w.left + small.left * scale, 3) << w.width;
-        EXPECT_NEAR(large.top, w.top + small.top * scale, 3) << w.width;
-        CloseTestWindow();
-    }
     ChoosePictureResolution(PictureResolution::Auto);
 }
 

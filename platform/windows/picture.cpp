@@ -39,19 +39,18 @@ void WaySize(HWND window, PictureWay way, int* width, int* height)
         *width = window->askedWidth;
         *height = window->askedHeight;
     } else {
-        *width = drawableWidth;
-        *height = drawableHeight;
+        Fit4By3(drawableWidth, drawableHeight, &left, &bottom, width, height);
     }
 }
 
-// The size the context draws its picture at: its target's, or its window's drawable on the Window way.
+// The size the context draws its picture at: its target's, or the drawable's 4:3 fit on the Window way.
 void ContextPictureSize(HGLRC context, int* width, int* height)
 {
     if (context->target.framebuffer) {
         *width = context->target.width;
         *height = context->target.height;
     } else {
-        DrawableSize(context->window, width, height);
+        WaySize(context->window, PictureWay::Window, width, height);
     }
 }
 
@@ -114,6 +113,58 @@ void Present(HGLRC context, unsigned framebuffer, int width, int height)
                     GL_LINEAR);
     if (scissor)
         glEnable(GL_SCISSOR_TEST);
+}
+
+// The Window way has the demo draw its 4:3 picture at the drawable's bottom left: it is moved to the centre,
+// within the back buffer, and the bars are made black. GL 1.1 has the calls; an ES context never takes this
+// way outside the harness, and keeps the picture where it was drawn.
+void CentreWindowPicture(HGLRC context)
+{
+    int width = 0, height = 0, left = 0, bottom = 0, fitWidth = 0, fitHeight = 0;
+    DrawableSize(context->window, &width, &height);
+    Fit4By3(width, height, &left, &bottom, &fitWidth, &fitHeight);
+#ifndef __EMSCRIPTEN__
+    if ((left == 0 && bottom == 0) || context->layer)
+        return;
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glViewport(0, 0, width, height);
+    // Copied pixels pass through the fragment stages like drawn ones.
+    for (GLenum stage : {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_ALPHA_TEST, GL_FOG, GL_STENCIL_TEST,
+                         GL_SCISSOR_TEST, GL_COLOR_LOGIC_OP})
+        glDisable(stage);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glPixelZoom(1, 1);
+    glReadBuffer(GL_BACK);
+    glDrawBuffer(GL_BACK);
+    // A whole-pixel position can land a hair outside through the matrices, and lose a row and a column.
+    glRasterPos2f(static_cast<GLfloat>(left) + 0.375f, static_cast<GLfloat>(bottom) + 0.375f);
+    glCopyPixels(0, 0, fitWidth, fitHeight, GL_COLOR);
+    glClearColor(0, 0, 0, 1);
+    glEnable(GL_SCISSOR_TEST);
+    if (left > 0) {
+        glScissor(0, 0, left, height);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glScissor(left + fitWidth, 0, width - left - fitWidth, height);
+    } else {
+        glScissor(0, 0, width, bottom);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glScissor(0, bottom + fitHeight, width, height - bottom - fitHeight);
+    }
+    glClear(GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+    context->centred = true;
+#endif
 }
 
 }  // namespace
@@ -212,8 +263,13 @@ void BindPictureForReading(HGLRC context, int* width, int* height)
 bool BindShownPictureForReading(HGLRC context, int* width, int* height)
 {
     DrawableSize(context->window, width, height);
-    if (!context->target.framebuffer ||
-        (context->target.width == *width && context->target.height == *height)) {
+    if (!context->target.framebuffer) {
+        if (!context->centred)
+            CentreWindowPicture(context);
+        glReadBuffer(GL_BACK);
+        return true;
+    }
+    if (context->target.width == *width && context->target.height == *height) {
         BindPictureForReading(context, width, height);
         return true;
     }
@@ -232,8 +288,14 @@ bool BindShownPictureForReading(HGLRC context, int* width, int* height)
 void ShowPicture(HDC dc)
 {
     HGLRC current = CurrentContext();
-    if (!current || !current->target.framebuffer)
-        return;  // drawn straight into the window's back buffer
+    if (!current)
+        return;
+    if (!current->target.framebuffer) {
+        if (!current->centred)
+            CentreWindowPicture(current);
+        current->centred = false;  // the next frame is drawn at the bottom left again
+        return;
+    }
     int width = 0, height = 0;
     DrawableSize(dc->window, &width, &height);
     Present(current, 0, width, height);
