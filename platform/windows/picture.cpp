@@ -120,10 +120,11 @@ void Present(HGLRC context, unsigned framebuffer, int width, int height)
 // way outside the harness, and keeps the picture where it was drawn.
 void CentreWindowPicture(HGLRC context)
 {
+    context->centred = true;
+#ifndef __EMSCRIPTEN__
     int width = 0, height = 0, left = 0, bottom = 0, fitWidth = 0, fitHeight = 0;
     DrawableSize(context->window, &width, &height);
     Fit4By3(width, height, &left, &bottom, &fitWidth, &fitHeight);
-#ifndef __EMSCRIPTEN__
     if ((left == 0 && bottom == 0) || context->layer)
         return;
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -143,7 +144,8 @@ void CentreWindowPicture(HGLRC context)
     glPixelZoom(1, 1);
     glReadBuffer(GL_BACK);
     glDrawBuffer(GL_BACK);
-    // A whole-pixel position can land a hair outside through the matrices, and lose a row and a column.
+    // Not on the pixel's corner: one on the drawable's edge can fall a hair outside through the matrices, and a
+    // raster position outside copies nothing.
     glRasterPos2f(static_cast<GLfloat>(left) + 0.375f, static_cast<GLfloat>(bottom) + 0.375f);
     glCopyPixels(0, 0, fitWidth, fitHeight, GL_COLOR);
     glClearColor(0, 0, 0, 1);
@@ -163,7 +165,6 @@ void CentreWindowPicture(HGLRC context)
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
-    context->centred = true;
 #endif
 }
 
