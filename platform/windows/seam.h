@@ -38,6 +38,10 @@ struct Harness {
     // SwapBuffers shows the picture in the (hidden) window. Recording reads the picture itself and turns this
     // off: copying every frame into a window nobody sees took longer than drawing many of them.
     bool presents = true;
+    // Without presenting, each frame waits for the one before it to be drawn, so one is drawn while the next
+    // is built. A recording that reads no picture waits for each frame itself instead: slower, but the driver
+    // then holds no more than when the program plays.
+    bool waitsForEachFrame = false;
     // Sound plays through a real SDL audio device (SDL_AUDIODRIVER picks it, "dummy" by default) instead of
     // being pulled with HarnessMixAudio.
     bool audioDevice = false;
