@@ -219,7 +219,8 @@ int main(int argc, char** argv)
     harness.onPresent = OnPresent;
     // A benchmark pays for showing each picture, as the program does; recording reads the picture directly.
     harness.presents = run.options.bench;
-    harness.waitsForEachFrame = run.options.frameRanges.empty() && run.options.videoPath.empty();
+    harness.waitsForEachFrame =
+        run.options.frameRanges.empty() && !run.options.allFrames && run.options.videoPath.empty();
     // The last call's picture is never presented: the loop ends before SwapBuffers.
     harness.onRelease = [] {
         WriteListedFrame();
