@@ -58,17 +58,10 @@ Box Awaited(const XServer& server, const Box& expected)
 
 class Program {
 public:
-    Program(const XServer& server, const char* argument) : log(TempDir("program") + "/output.txt")
+    Program(const XServer& server, const char* argument)
+        : log(TempDir("program") + "/output.txt"),
+          pid(server.StartProgram(std::string(argument) + " --resolution classic", "dummy", log))
     {
-        pid = fork();
-        if (pid == 0) {
-            OutputTo(log);
-            setenv("DISPLAY", server.Name().c_str(), 1);
-            unsetenv("SDL_VIDEODRIVER");
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            execl(KORVALE_PROGRAM, KORVALE_PROGRAM, argument, "--resolution", "classic", static_cast<char*>(nullptr));
-            _exit(127);
-        }
     }
     ~Program()
     {
@@ -82,7 +75,7 @@ public:
 
 private:
     std::string log;
-    pid_t pid = -1;
+    pid_t pid;
 };
 
 // F1 is read once a frame: a key let go within the frame it went down in is never seen. It is held until the

@@ -32,16 +32,7 @@ Ending SignalOnceShown(const XServer& screen, const char* arguments, const char*
 {
     Ending ending;
     const std::string log = TempDir("program") + "/output.txt";
-    const pid_t program = fork();
-    if (program == 0) {
-        OutputTo(log);
-        setenv("DISPLAY", screen.Name().c_str(), 1);
-        unsetenv("SDL_VIDEODRIVER");
-        setenv("SDL_AUDIODRIVER", audioDriver, 1);
-        execl("/bin/sh", "sh", "-c", (std::string("exec '") + KORVALE_PROGRAM + "' " + arguments).c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    const pid_t program = screen.StartProgram(arguments, audioDriver, log);
     const Clock::time_point started = Clock::now();
     bool up = false;
     while (!(up = screen.Shows(shown)) && SecondsSince(started) < 30) {

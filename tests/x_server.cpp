@@ -107,6 +107,21 @@ bool XServer::Shows(const std::string& title) const
     return lastInfo.find("Map State: IsViewable") != std::string::npos;
 }
 
+pid_t XServer::StartProgram(const std::string& arguments, const char* audioDriver, const std::string& log) const
+{
+    const pid_t program = fork();
+    if (program == 0) {
+        OutputTo(log);
+        setenv("DISPLAY", name.c_str(), 1);
+        unsetenv("SDL_VIDEODRIVER");
+        setenv("SDL_AUDIODRIVER", audioDriver, 1);
+        execl("/bin/sh", "sh", "-c", (std::string("exec '") + KORVALE_PROGRAM + "' " + arguments).c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return program;
+}
+
 int XServer::TopLevelWindows() const
 {
     const std::string text = lastInfo = WindowInfo("-root -children");

@@ -31,6 +31,9 @@ public:
     std::string Run(const std::string& command) const;
     std::string WindowInfo(const std::string& arguments) const;
     bool Shows(const std::string& title) const;
+    // Starts the demo program on this server with `arguments` (shell words) and SDL's `audioDriver`, its
+    // output going to `log`; its process id.
+    pid_t StartProgram(const std::string& arguments, const char* audioDriver, const std::string& log) const;
     // Windows at the top of the tree, mapped or not; -1 when xwininfo could not say.
     int TopLevelWindows() const;
 
