@@ -70,7 +70,9 @@ void ExpectLike(const std::string& dir, const std::vector<int>& frames,
 
 }  // namespace
 
-TEST(LayerRun, AWholeRunThroughTheLayerKeepsTheStateAndMatchesEveryGolden)
+// Also the frames with their pictures dropped, as the program drops them when behind its sound: every other
+// one on the system's GL, runs of ten through the layer; the state and the sound must not change.
+TEST(LayerRun, AWholeRunThroughTheLayerOrWithPicturesDroppedKeepsTheStateAndSound)
 {
     const std::string dir = TempDir("whole");
     // From call 8500 on demoFrame stands still at 8500 and the nova goes on: its golden is call 8500's alone, and
@@ -80,11 +82,30 @@ TEST(LayerRun, AWholeRunThroughTheLayerKeepsTheStateAndMatchesEveryGolden)
     std::string list;
     for (int frame : goldens)
         list += (list.empty() ? "" : ",") + std::to_string(frame);
-    auto classic = Capture("--until 8600 --state '" + dir + "/classic.jsonl'", dir + "/classic.err");
+    auto classic = Capture("--until 8600 --state '" + dir + "/classic.jsonl' --audio '" + dir + "/classic.wav'",
+                           dir + "/classic.err");
     auto layer = Capture("--gl es --until 8600 --state '" + dir + "/es.jsonl' --frames " + list + " --out '" + dir + "'",
                          dir + "/es.err");
     ASSERT_EQ(classic.get(), 0) << Text(dir + "/classic.err");
     ASSERT_EQ(layer.get(), 0) << Text(dir + "/es.err");
+    auto everyOther = Capture("--until 8600 --drop-pictures 1 --state '" + dir + "/every-other.jsonl' --audio '" +
+                              dir + "/every-other.wav'", dir + "/every-other.err");
+    auto runsOfTen = Capture("--gl es --until 8600 --drop-pictures 10 --state '" + dir + "/runs-of-ten.jsonl' --audio '" +
+                             dir + "/runs-of-ten.wav'", dir + "/runs-of-ten.err");
+    ASSERT_EQ(everyOther.get(), 0) << Text(dir + "/every-other.err");
+    ASSERT_EQ(runsOfTen.get(), 0) << Text(dir + "/runs-of-ten.err");
+    const std::vector<uint8_t> sound = ReadBytes(dir + "/classic.wav");
+    // The last call's picture is never presented, nor its sound mixed.
+    EXPECT_EQ(sound.size(), 44u + 8599u * 735u * 4u);
+    for (const char* dropped : {"every-other", "runs-of-ten"}) {
+        EXPECT_EQ(ReadLines(dir + "/" + dropped + ".jsonl").size(), 8600u) << dropped;
+        EXPECT_TRUE(ReadBytes(dir + "/" + dropped + ".jsonl") == ReadBytes(dir + "/classic.jsonl")) << dropped;
+        EXPECT_TRUE(ReadBytes(dir + "/" + dropped + ".wav") == sound) << dropped;
+        EXPECT_EQ(Text(dir + "/" + dropped + ".err").find("GL errors"), std::string::npos) << dropped;
+    }
+    // Of the 8599 pictures presented, after each one drawn one dropped, or ten.
+    EXPECT_NE(Text(dir + "/every-other.err").find("korvale-capture: 4299 pictures dropped"), std::string::npos);
+    EXPECT_NE(Text(dir + "/runs-of-ten.err").find("korvale-capture: 7817 pictures dropped"), std::string::npos);
     // Drawing never touches the timeline, and the layer raises no GL error that GL 1.1 would not.
     EXPECT_EQ(Text(dir + "/es.err").find("GL errors"), std::string::npos) << Text(dir + "/es.err");
     EXPECT_EQ(Text(dir + "/classic.err").find("GL errors"), std::string::npos) << Text(dir + "/classic.err");

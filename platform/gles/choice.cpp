@@ -28,6 +28,7 @@ void UseLayerContext(LayerContext*) {}
 void DropLayerContext(LayerContext*) {}
 bool LayerInUse() { return false; }
 void FlushLayer() {}
+void SkipPrimitives(bool) {}
 #else
 bool GlLayerBuilt() { return true; }
 #endif

@@ -60,13 +60,69 @@ const Calls layerCalls = {
 #undef KORVALE_GLU_LAYER
 };
 
-#ifdef __EMSCRIPTEN__
-// The browser has no GL but the layer's; with no context current a call does nothing, as GL's would.
 template <typename Result> Result Nothing()
 {
     if constexpr (!std::is_void_v<Result>)
         return Result{};
 }
+
+// A dropped picture's primitives are left out between glBegin and glEnd; the attributes set there (colour,
+// normal, texture coordinate) still reach the GL, as they stay current after glEnd.
+struct Skipping {
+    bool on = false;  // the picture is dropped
+    bool inside = false;  // between a left-out glBegin and its glEnd
+    bool compiling = false;  // a display list records the calls: nothing is left out of it
+};
+Skipping skipping;
+
+enum class Role { Other, Begin, End, Vertex, NewList, EndList };
+
+constexpr bool Same(const char* a, const char* b)
+{
+    while (*a && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+constexpr Role RoleOf(const char* name)
+{
+    if (Same(name, "glBegin"))
+        return Role::Begin;
+    if (Same(name, "glEnd"))
+        return Role::End;
+    if (Same(name, "glVertex2i") || Same(name, "glVertex2f") || Same(name, "glVertex3f"))
+        return Role::Vertex;
+    if (Same(name, "glNewList"))
+        return Role::NewList;
+    if (Same(name, "glEndList"))
+        return Role::EndList;
+    return Role::Other;
+}
+
+// Whether a call is left out of a dropped picture; only a handful of names ever look.
+template <Role role> bool LeftOut()
+{
+    if constexpr (role == Role::Begin) {
+        skipping.inside = skipping.on && !skipping.compiling;
+        return skipping.inside;
+    } else if constexpr (role == Role::End) {
+        const bool inside = skipping.inside;
+        skipping.inside = false;
+        return inside;
+    } else if constexpr (role == Role::Vertex) {
+        return skipping.inside;
+    } else if constexpr (role == Role::NewList) {
+        skipping.compiling = true;
+    } else if constexpr (role == Role::EndList) {
+        skipping.compiling = false;
+    }
+    return false;
+}
+
+#ifdef __EMSCRIPTEN__
+// The browser has no GL but the layer's; with no context current a call does nothing, as GL's would.
 #define KORVALE_CALL(ret, name, args)                                                                           \
     if (!LayerInUse())                                                                                       \
         return Nothing<ret>();                                                                               \
@@ -81,8 +137,16 @@ template <typename Result> Result Nothing()
 
 }  // namespace
 
+void SkipPrimitives(bool skip) { skipping.on = skip; }
+
 extern "C" {
-#define KORVALE_FORWARD(ret, name, params, args) ret name params { KORVALE_CALL(ret, name, args) }
+#define KORVALE_FORWARD(ret, name, params, args)                                                               \
+    ret name params                                                                                          \
+    {                                                                                                        \
+        if (LeftOut<RoleOf(#name)>())                                                                        \
+            return Nothing<ret>();                                                                           \
+        KORVALE_CALL(ret, name, args)                                                                        \
+    }
 #define KORVALE_GLU_FORWARD(ret, name, layerName, params, args) ret name params { KORVALE_GLU_CALL(ret, name, args) }
 KORVALE_GL_CALLS(KORVALE_FORWARD)
 KORVALE_GLU_CALLS(KORVALE_GLU_FORWARD)

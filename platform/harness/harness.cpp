@@ -139,4 +139,10 @@ void CopyRowsTopFirst(const uint8_t* rows, int width, int height, std::vector<ui
 
 void HarnessFinishDrawing() { glFinish(); }
 
+bool HarnessPictureDropped()
+{
+    const HGLRC context = CurrentContext();
+    return context && context->dropping;
+}
+
 void HarnessMixAudio(int16_t* out, int frames) { MixAudio(out, frames); }

@@ -39,6 +39,9 @@ FrameRead HarnessReadLastFrame(std::vector<uint8_t>& rgb, int& width, int& heigh
 // frame's time counts its drawing.
 void HarnessFinishDrawing();
 
+// Whether the current frame's picture is dropped (Harness::droppedRun): drawn nowhere the harness can read.
+bool HarnessPictureDropped();
+
 // Mix `frames` stereo sample frames (44100 Hz, 16-bit) of music and effect into out (2 * frames values).
 // Under the harness nothing plays on its own: the mixer advances only when pulled.
 void HarnessMixAudio(int16_t* out, int frames);

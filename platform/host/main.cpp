@@ -16,7 +16,7 @@ namespace {
 void PrintUsage(FILE* out)
 {
     fprintf(out, "usage: korvale [--fullscreen | --window] [--resolution native|classic] [--gl classic|es]\n"
-                 "               [--stats] [--help] [--version]\n"
+                 "               [--every-picture] [--stats] [--help] [--version]\n"
                  "A real-time demo: 3D words, a burning planet, a nova, over tracker music.\n"
                  "\n"
                  "  --fullscreen  start full screen without asking\n"
@@ -28,8 +28,12 @@ void PrintUsage(FILE* out)
                  "  --gl classic|es\n"
                  "                draw with the system's OpenGL (classic, the default) or with OpenGL ES 3 under the\n"
                  "                program's own GL 1.1 layer (es), as the browser build does\n"
-                 "  --stats       at the end, print how steadily the pictures came: frames, seconds, frames a\n"
-                 "                second, the largest lag behind the schedule, catch-ups and restarts\n"
+                 "  --every-picture\n"
+                 "                draw every picture even where the GL is too slow for 60 a second: the demo\n"
+                 "                then falls behind its music; by default such pictures are dropped instead\n"
+                 "  --stats       at the end, print how the frames kept to the sound: frames, seconds, frames a\n"
+                 "                second, pictures drawn and dropped, the largest lag behind the sound and the\n"
+                 "                lag at the end, catch-ups, vsync changes and restarts\n"
                  "  --help        print this and exit\n"
                  "  --version     print the version and exit\n"
                  "\n"
@@ -39,13 +43,15 @@ void PrintUsage(FILE* out)
 
 }  // namespace
 
-// One line on how the pictures kept to their schedule of 60 a second.
+// One line on how the frames kept to the sound's clock of 60 a second.
 void PrintPacing()
 {
     const PacerStatistics figures = PacerFigures();
-    printf("korvale: %ld frames in %.2f s, %.2f frames a second, largest lag %.1f ms, %d catch-ups, %d restarts\n",
+    printf("korvale: %ld frames in %.2f s, %.2f frames a second, due by the %s clock, %ld pictures drawn, %ld dropped, "
+           "largest lag %.1f ms, %.1f ms at the end, %d catch-ups, %d vsync changes, %d restarts\n",
            figures.frames, figures.seconds, figures.seconds > 0 ? (figures.frames - 1) / figures.seconds : 0.0,
-           figures.worstLag * 1000.0, figures.catchUps, figures.restarts);
+           figures.byTheSound ? "sound's" : "wall", figures.drawn, figures.dropped, figures.worstLag * 1000.0,
+           figures.endLag * 1000.0, figures.catchUps, figures.intervalChanges, figures.restarts);
 }
 
 int main(int argc, char** argv)
@@ -62,6 +68,10 @@ int main(int argc, char** argv)
         }
         if (!strcmp(argv[i], "--stats")) {
             stats = true;
+            continue;
+        }
+        if (!strcmp(argv[i], "--every-picture")) {
+            PacerDrawEveryPicture(true);
             continue;
         }
         if (!strcmp(argv[i], "--fullscreen") || !strcmp(argv[i], "--window")) {

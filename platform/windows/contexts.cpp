@@ -146,12 +146,25 @@ BOOL WINAPI SwapBuffers(HDC dc)
         return FALSE;
     // The picture is finished: what the GL layer still holds is drawn before anything reads or shows it.
     FlushLayer();
+    const bool drawn = !current->dropping;
     const Harness* harness = CurrentHarness();
     if (harness && harness->onPresent)
         harness->onPresent();
+    if (!harness) {
+        if (drawn)
+            ShowPicture(dc);
+        DropNextPicture(current, !PacerEndFrame(drawn));
+        if (PacerMostlyDropping())
+            StepDownFromNative(current);
+        return TRUE;
+    }
+    // A harness decides which pictures are dropped; it never waits for a schedule.
+    const bool dropNext = drawn ? harness->droppedRun > 0 : ++current->droppedInRow < harness->droppedRun;
+    if (drawn)
+        current->droppedInRow = 0;
     // A recording harness reads the picture from its off-screen target (Harness::presents); headless runs go
-    // as fast as they can, a real display keeps the schedule.
-    if (harness && !harness->presents && current->target.framebuffer) {
+    // as fast as they can.
+    if (!harness->presents && current->target.framebuffer) {
 #ifdef __EMSCRIPTEN__
         // A page that never gives control back freezes: a recording run lets the browser breathe now and then.
         static unsigned frames = 0;
@@ -163,12 +176,10 @@ BOOL WINAPI SwapBuffers(HDC dc)
         else
             AwaitFrameBefore(current);
 #endif
-        return TRUE;
-    }
-    ShowPicture(dc);
-    if (harness)
+    } else if (drawn) {
+        ShowPicture(dc);
         SDL_GL_SwapWindow(dc->window->sdl);
-    else
-        PacerPresent();
+    }
+    DropNextPicture(current, dropNext);
     return TRUE;
 }

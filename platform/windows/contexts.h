@@ -22,6 +22,9 @@ struct HGLRC__ {
     PictureWay way = PictureWay::Window;
     DrawTarget target;  // what the demo draws into; empty on the Window way
     DrawTarget shown;  // the picture as the window shows it, made only when the harness reads it
+    DrawTarget dropTarget;  // one pixel: a dropped picture is drawn here, made on the first drop
+    bool dropping = false;  // this frame's picture is dropped
+    long droppedInRow = 0;  // under a harness that forces dropped pictures: since the last drawn one
     bool centred = false;  // on the Window way: this frame's picture was moved to the drawable's centre
     void* frameBefore = nullptr;  // the fence (GLsync) of the last frame drawn and not shown
     LayerContext* layer = nullptr;  // the GL 1.1 layer's state, on ES only

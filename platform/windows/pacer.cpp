@@ -1,6 +1,13 @@
-// The frame pacer: an absolute schedule of 60 pictures a second, vsync where it keeps that schedule, sleeping
-// to just before each deadline and waiting out the rest; stalls are made up, or the schedule restarts.
+// The frame pacer. Frame n is due n/60 s after the first by the clock of the sound the viewer hears: the
+// sample frames the sound device has taken, which advance with what it plays, whatever the wall clock says
+// (a sound card's crystal drifts from the system's by a fraction of a percent, and a device that stops stops
+// the music with it). The device reports in chunks, so the clock runs on the wall clock, slewed towards the
+// sound's over a second; a jump (the device starting, or starting again after standing still) is taken up at
+// once, making nothing up. While the sound stands still, and where there is none, the wall clock leads.
+// Pictures are presented on that schedule, vsync where it keeps it; a frame more than one behind has its
+// picture dropped (the frame itself still runs), so demo time never falls behind the music.
 #include "platform/windows/pacer.h"
+#include "platform/windows/sound.h"
 
 #include <SDL.h>
 
@@ -8,6 +15,8 @@
 #include <emscripten.h>
 #endif
 
+#include <algorithm>
+#include <cmath>
 #include <initializer_list>
 
 namespace {
@@ -15,36 +24,42 @@ namespace {
 constexpr double kFrame = 1.0 / 60.0;
 // Sleeping wakes up to about a millisecond late on a busy desktop: the last stretch is waited out.
 constexpr double kSpinMargin = 0.002;
-// Behind by more than this, vsync is set aside until the schedule is met again: a display refreshing at
-// 60 Hz (or less) could never make up lost pictures.
-constexpr double kBehind = 0.5 * kFrame;
-// A stall longer than this (the window dragged or hidden, the machine suspended) is not made up; a shorter
-// one (a driver or a browser compiling a shader on first use, a busy moment) is.
+// A dropped picture is never held back longer than this: the viewer sees the demo move.
+constexpr double kShowEvery = 0.1;
+// The sound device taking nothing for this long stands still (a suspended device, a suspended tab).
+constexpr double kStandStill = 0.25;
+// A gap this large between the sound's clock and the pacer's is a jump, taken up at once; smaller ones
+// (chunked reports, drift) are slewed away over kSlew.
+constexpr double kJump = 0.1;
+constexpr double kSlew = 0.5;
+// With every picture drawn, a stall longer than this is not made up: the schedule starts again.
 constexpr double kRestartAfter = 0.5;
-
-#ifndef __EMSCRIPTEN__
-double SdlNow()
-{
-    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
-}
-
-void SdlSleep(double seconds)
-{
-    if (seconds > 0)
-        SDL_Delay(static_cast<Uint32>(seconds * 1000.0));
-}
-
-bool SdlSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
-
-void SdlSwap() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
-#endif
+// The stretch over which dropping most pictures counts against the picture's resolution.
+constexpr double kDropWindow = 2.0;
 
 #ifdef __EMSCRIPTEN__
 // In a page the browser shows the canvas once the program gives control back, at its display's next
-// refresh: a picture is presented by waiting for that animation frame, its vsync, and sleeping gives
-// control back too. Without vsync (catching up) control goes back only for a moment, so that pictures come
-// faster than the animation frames a busy browser hands out, and its sound and events still run.
+// refresh: a picture is presented by waiting for that animation frame, its vsync. Catching up, control goes
+// back only for a moment (a message posted to itself, which browsers do not clamp as they clamp nested
+// timeouts), so that a busy browser's sound and events still run.
 EM_ASYNC_JS(void, WaitForAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
+EM_ASYNC_JS(void, YieldToBrowser, (), {
+    if (!Module.korvaleYield) {
+        const channel = new MessageChannel();
+        const waiting = [];
+        channel.port1.onmessage = () => waiting.shift()();
+        Module.korvaleYield = () => new Promise(resolve => { waiting.push(resolve); channel.port2.postMessage(0); });
+    }
+    await Module.korvaleYield();
+});
+// The page's sound plays through SDL's AudioContext, whose clock is the sound played (it stops while the
+// browser suspends it); -1 before there is one.
+EM_JS(double, AudioContextTime, (), {
+    const sdl = Module['SDL2'];
+    if (!sdl || !sdl.audioContext || sdl.audioContext.state !== 'running')
+        return -1;
+    return sdl.audioContext.currentTime;
+});
 
 bool pageVsync = true;
 
@@ -69,32 +84,120 @@ void PageSwap()
     if (pageVsync)
         WaitForAnimationFrame();
     else
-        emscripten_sleep(0);
+        YieldToBrowser();
 }
 
-const PacerDevice sdlDevice{PageNow, PageSleep, PageSwapInterval, PageSwap};
+bool PageSoundTaken(double* seconds, double* at)
+{
+    const double time = AudioContextTime();
+    if (time < 0)
+        return false;
+    *seconds = time;
+    *at = PageNow();
+    return true;
+}
+
+const PacerDevice defaultDevice{PageNow, PageSleep, PageSwapInterval, PageSwap, PageSoundTaken};
 #else
-const PacerDevice sdlDevice{SdlNow, SdlSleep, SdlSwapInterval, SdlSwap};
+double SdlNow()
+{
+    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+void SdlSleep(double seconds)
+{
+    if (seconds > 0)
+        SDL_Delay(static_cast<Uint32>(seconds * 1000.0));
+}
+
+bool SdlSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
+
+void SdlSwap() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
+
+const PacerDevice defaultDevice{SdlNow, SdlSleep, SdlSwapInterval, SdlSwap, SoundDeviceTaken};
 #endif
 
-struct Pacer {
-    const PacerDevice* device = &sdlDevice;
+// The clock frames are due by: wall time plus an offset slewed towards the sound's.
+struct Clock {
     bool started = false;
-    double start = 0;  // when picture 0 of the schedule was due
-    long scheduled = 0;  // pictures presented since then
-    double first = 0;  // the first picture of the run
+    double offset = 0;  // added to the wall clock
+    double soundShift = 0;  // added to the sound's seconds: the jumps taken up
+    double lastWall = 0;
+    double last = 0;  // the last reading, which the next never goes below
+    bool bySound = false;
+};
+
+struct Pacer {
+    const PacerDevice* device = &defaultDevice;
+    bool everyPicture = false;
+    bool started = false;
+    double start = 0;  // when frame 0 of the schedule was due
+    long scheduled = 0;  // frames ended since then
+    double first = 0;  // the first frame of the run, wall time
+    double frameStart = 0;  // when the frame being ended began, wall time
+    double drawCost = 0;  // the last drawn picture's frame, wall seconds
+    double lastShown = 0;  // when the last picture was presented, wall time
     int vsyncInterval = 0;  // what the driver took when vsync was asked for; 0: it has none
     int interval = -2;  // the interval in force now
-    bool catchingUp = false;
+    bool behind = false;  // a whole frame behind: vsync set aside (pictures dropped or, drawing every one, rushed)
+    double windowStart = 0;  // the stretch of kDropWindow being counted, wall time
+    long windowDrawn = 0;
+    long windowDropped = 0;
+    bool mostlyDropping = false;  // the last stretch dropped more than half its pictures, not yet told
+    Clock clock;
     PacerStatistics figures;
 };
 
 Pacer pacer;
 
+double Now() { return pacer.device->now(); }
+
+double ClockNow()
+{
+    Clock& clock = pacer.clock;
+    const double wall = Now();
+    if (!clock.started) {
+        clock = Clock{};
+        clock.started = true;
+        clock.offset = -wall;
+        clock.lastWall = wall;
+    }
+    double seconds = 0, at = 0;
+    const bool sound = pacer.device->soundTaken && pacer.device->soundTaken(&seconds, &at) && wall - at <= kStandStill;
+    double value = 0;
+    if (sound) {
+        value = wall + clock.offset;
+        const double heard = seconds + (wall - at) + clock.soundShift;
+        const double error = heard - value;
+        if (!clock.bySound || std::fabs(error) > kJump)
+            clock.soundShift -= error;
+        else
+            clock.offset += error * std::min(1.0, (wall - clock.lastWall) / kSlew);
+        value = wall + clock.offset;
+    } else if (clock.bySound) {
+        // The sound stands still: the wall leads from here, without making up the time it stood.
+        clock.offset = clock.last + std::min(wall - clock.lastWall, kStandStill) - wall;
+        value = wall + clock.offset;
+    } else {
+        value = wall + clock.offset;
+    }
+    clock.bySound = sound;
+    clock.lastWall = wall;
+    if (value < clock.last) {
+        clock.offset += clock.last - value;
+        value = clock.last;
+    }
+    clock.last = value;
+    return value;
+}
+
 void SetInterval(int interval)
 {
-    if (interval != pacer.interval && pacer.device->setSwapInterval(interval))
+    if (interval != pacer.interval && pacer.device->setSwapInterval(interval)) {
+        if (pacer.interval != -2)
+            ++pacer.figures.intervalChanges;
         pacer.interval = interval;
+    }
 }
 
 void Start(double now)
@@ -102,7 +205,7 @@ void Start(double now)
     pacer.started = true;
     pacer.start = now;
     pacer.scheduled = 0;
-    pacer.catchingUp = false;
+    pacer.behind = false;
     // Adaptive vsync shows a late picture at once instead of a refresh later; plain vsync where it is missing.
     pacer.interval = -2;
     pacer.vsyncInterval = 0;
@@ -115,63 +218,117 @@ void Start(double now)
         SetInterval(0);
 }
 
+// Waits, sleeping then spinning, until the clock reaches `due`; a clock that slews slower than the wall
+// is never waited for much past the wall's own share.
+void WaitUntil(double due, double now)
+{
+    const PacerDevice& device = *pacer.device;
+    const double wait = due - now;
+    if (wait > kSpinMargin)
+        device.sleep(wait - kSpinMargin);
+    const double giveUp = device.now() + kSpinMargin + 0.01 * wait;
+    while (ClockNow() < due && device.now() < giveUp) {
+    }
+}
+
+// Presents the drawn picture of the frame due at `due`, `lag` behind it.
+void Present(double due, double lag)
+{
+    if (lag > kFrame) {
+        // A whole frame late: vsync could only make it later.
+        if (!pacer.behind)
+            ++pacer.figures.catchUps;
+        pacer.behind = true;
+        SetInterval(0);
+    } else if (lag < 0) {
+        WaitUntil(due, due + lag);
+        // Early again: the schedule is met, vsync can hold the pictures to it.
+        if (pacer.behind && pacer.vsyncInterval)
+            SetInterval(pacer.vsyncInterval);
+        pacer.behind = false;
+    }
+    pacer.device->swap();
+    pacer.lastShown = Now();
+    ++pacer.figures.drawn;
+}
+
 }  // namespace
 
 void PacerUse(const PacerDevice* device)
 {
+    const bool every = pacer.everyPicture;
     pacer = Pacer{};
-    pacer.device = device ? device : &sdlDevice;
+    pacer.device = device ? device : &defaultDevice;
+    pacer.everyPicture = every;
 }
+
+void PacerDrawEveryPicture(bool every) { pacer.everyPicture = every; }
 
 void PacerContextChanged()
 {
     if (!pacer.started)
         return;  // the first picture asks for vsync
-    const int wanted = pacer.catchingUp || !pacer.vsyncInterval ? 0 : pacer.vsyncInterval;
+    const int wanted = pacer.behind || !pacer.vsyncInterval ? 0 : pacer.vsyncInterval;
     pacer.interval = -2;
     SetInterval(wanted);
 }
 
-void PacerPresent()
+bool PacerEndFrame(bool drawn)
 {
-    const PacerDevice& device = *pacer.device;
-    double now = device.now();
+    double now = ClockNow();
     if (!pacer.started) {
         Start(now);
-        pacer.figures.frames = 0;
-        pacer.first = now;
+        pacer.figures = PacerStatistics{};
+        pacer.first = pacer.frameStart = pacer.lastShown = pacer.windowStart = Now();
     }
     double due = pacer.start + static_cast<double>(pacer.scheduled) * kFrame;
     double lag = now - due;
-    if (lag > kRestartAfter) {
+    if (pacer.everyPicture && lag > kRestartAfter) {
         ++pacer.figures.restarts;
         pacer.start = now;
         pacer.scheduled = 0;
         due = now;
         lag = 0;
     }
-    if (lag > pacer.figures.worstLag)
-        pacer.figures.worstLag = lag;
-    if (lag > kBehind) {
-        // A picture lost (not just one late for its refresh) starts a catch-up.
-        if (!pacer.catchingUp && lag > kFrame)
-            ++pacer.figures.catchUps;
-        pacer.catchingUp = true;
-        SetInterval(0);
-    } else if (lag < 0) {
-        if (-lag > kSpinMargin)
-            device.sleep(-lag - kSpinMargin);
-        while (device.now() < due) {
-        }
-        // Early again: the schedule is met, vsync can hold the pictures to it.
-        if (pacer.catchingUp && pacer.vsyncInterval)
-            SetInterval(pacer.vsyncInterval);
-        pacer.catchingUp = false;
+    pacer.figures.worstLag = std::max(pacer.figures.worstLag, lag);
+    pacer.figures.endLag = lag;
+    if (drawn || pacer.everyPicture) {
+        const double began = pacer.frameStart;
+        Present(due, lag);
+        pacer.drawCost = Now() - began;
+    } else {
+        ++pacer.figures.dropped;
     }
-    device.swap();
     ++pacer.scheduled;
     ++pacer.figures.frames;
-    pacer.figures.seconds = device.now() - pacer.first;
+    const double wall = Now();
+    ++(drawn || pacer.everyPicture ? pacer.windowDrawn : pacer.windowDropped);
+    if (wall - pacer.windowStart >= kDropWindow) {
+        pacer.mostlyDropping = pacer.windowDropped > pacer.windowDrawn;
+        pacer.windowStart = wall;
+        pacer.windowDrawn = pacer.windowDropped = 0;
+    }
+    pacer.frameStart = wall;
+    pacer.figures.seconds = wall - pacer.first;
+    pacer.figures.byTheSound = pacer.clock.bySound;
+    if (pacer.everyPicture)
+        return true;
+    // Due by the time this frame's picture would be drawn, the next frame is more than one behind: its picture
+    // is dropped, unless the viewer would otherwise wait too long for one.
+    const double nextDue = pacer.start + static_cast<double>(pacer.scheduled) * kFrame;
+    const bool behind = ClockNow() - nextDue >= kFrame;
+    if (behind && !pacer.behind) {
+        ++pacer.figures.catchUps;
+        pacer.behind = true;
+    }
+    return !behind || wall - pacer.lastShown + pacer.drawCost >= kShowEvery;
 }
 
 PacerStatistics PacerFigures() { return pacer.figures; }
+
+bool PacerMostlyDropping()
+{
+    const bool told = pacer.mostlyDropping;
+    pacer.mostlyDropping = false;
+    return told;
+}

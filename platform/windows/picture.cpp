@@ -192,8 +192,23 @@ void PrepareContextPicture(HGLRC context)
 
 void BindDrawTarget(HGLRC context)
 {
-    if (context && context->target.framebuffer)
+    SkipPrimitives(context && context->dropping);
+    if (context && context->dropping)
+        BindFramebuffer(GL_FRAMEBUFFER, context->dropTarget.framebuffer);
+    else if (context && context->target.framebuffer)
         BindFramebuffer(GL_FRAMEBUFFER, context->target.framebuffer);
+}
+
+void DropNextPicture(HGLRC context, bool drop)
+{
+    if (drop && !context->target.framebuffer)
+        drop = false;
+    if (drop && !context->dropTarget.framebuffer &&
+        MakeDrawTarget(context->dropTarget, 1, 1, 0) != GL_FRAMEBUFFER_COMPLETE)
+        drop = false;
+    // Bound either way: making the target left the window's framebuffer bound.
+    context->dropping = drop;
+    BindDrawTarget(context);
 }
 
 void DrawableSize(HWND window, int* width, int* height)
@@ -216,6 +231,19 @@ void Fit4By3(int width, int height, int* left, int* bottom, int* fitWidth, int* 
         *fitHeight = width * 3 / 4;
     *left = (width - *fitWidth) / 2;
     *bottom = (height - *fitHeight) / 2;
+}
+
+void StepDownFromNative(HGLRC context)
+{
+    if ((context->way != PictureWay::Multisampled && context->way != PictureWay::SingleSampled) || !ForgoNative())
+        return;
+    fprintf(stderr, "korvale: the native picture at %d x %d dropped more than half its pictures for 2 s; drawing the "
+                    "classic picture instead\n", context->target.width, context->target.height);
+    MakeTarget(context, PictureWay::Classic);
+    BindDrawTarget(context);
+    int width = 0, height = 0;
+    ContextPictureSize(context, &width, &height);
+    PostPlatformMessage(context->window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
 }
 
 bool PictureSize(HWND window, int* width, int* height)

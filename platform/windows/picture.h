@@ -12,6 +12,13 @@ void PrepareContextPicture(HGLRC context);
 void BindDrawTarget(HGLRC context);
 // Copies the current context's picture into its window's drawable, 4:3 with black bars.
 void ShowPicture(HDC dc);
+// Drops the picture of the context's next frame, or draws it again: a dropped picture is drawn into a
+// one-pixel target, where the GL has next to nothing to do while every call of the frame still runs as
+// always. The Window way has no target to put aside and draws every picture.
+void DropNextPicture(HGLRC context, bool drop);
+// The context's native picture dropped most of its pictures for a while: where the trial chose it, the
+// classic picture is drawn from now on (said on stderr) and the demo hears of its new size.
+void StepDownFromNative(HGLRC context);
 
 // The window's drawable in pixels: on a scaled (HiDPI) display more than its size in window units.
 void DrawableSize(HWND window, int* width, int* height);

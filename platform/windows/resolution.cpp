@@ -99,13 +99,22 @@ void Try(HWND window)
 {
     tried = true;
     const double start = NowMs();
-    int width = 0, height = 0, left = 0, bottom = 0, fitWidth = 0, fitHeight = 0;
+    int width = 0, height = 0, left = 0, bottom = 0, fitWidth = 0, fitHeight = 0, unitsWide = 0, unitsHigh = 0;
     DrawableSize(window, &width, &height);
+    SDL_GetWindowSize(window->sdl, &unitsWide, &unitsHigh);
+    // The desktop's mode is told in window units, which a scaled display (and a browser at a device pixel
+    // ratio above 1) draws with more pixels: scaled like the drawable, it is compared in pixels.
+    const double scaleX = unitsWide > 0 ? static_cast<double>(width) / unitsWide : 1.0;
+    const double scaleY = unitsHigh > 0 ? static_cast<double>(height) / unitsHigh : 1.0;
     SDL_DisplayMode desktop;
     const int display = SDL_GetWindowDisplayIndex(window->sdl);
-    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &desktop) == 0 && desktop.w * desktop.h > width * height) {
-        width = desktop.w;
-        height = desktop.h;
+    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &desktop) == 0) {
+        const int desktopWidth = static_cast<int>(desktop.w * scaleX + 0.5);
+        const int desktopHeight = static_cast<int>(desktop.h * scaleY + 0.5);
+        if (desktopWidth * desktopHeight > width * height) {
+            width = desktopWidth;
+            height = desktopHeight;
+        }
     }
     Fit4By3(width, height, &left, &bottom, &fitWidth, &fitHeight);
     const int samples = std::min(MostSamples(), 4);
@@ -152,4 +161,12 @@ bool DrawsNatively(HWND window)
     if (!tried)
         Try(window);
     return trialNative;
+}
+
+bool ForgoNative()
+{
+    if (resolution != PictureResolution::Auto || CurrentHarness() || !trialNative)
+        return false;
+    trialNative = false;
+    return true;
 }

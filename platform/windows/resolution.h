@@ -12,3 +12,7 @@ void ChoosePictureResolution(PictureResolution choice);
 // Whether a context about to get its picture draws it natively; the context is current and has framebuffer
 // objects. The choice and its reason are said once on stderr, outside the harness.
 bool DrawsNatively(HWND window);
+// The native picture the trial chose drops most of its pictures: the run draws the classic one from now on,
+// this context's included. False, changing nothing, where the resolution was asked for (or set by a
+// harness), which stands.
+bool ForgoNative();

@@ -42,6 +42,9 @@ struct Harness {
     // is built. A recording that reads no picture waits for each frame itself instead: slower, but the driver
     // then holds no more than when the program plays.
     bool waitsForEachFrame = false;
+    // After each picture drawn, the pictures of this many frames are dropped as the program drops them when
+    // behind the sound: the frames run, their pictures are neither drawn nor shown (nor read).
+    int droppedRun = 0;
     // Sound plays through a real SDL audio device (SDL_AUDIODRIVER picks it, "dummy" by default) instead of
     // being pulled with HarnessMixAudio.
     bool audioDevice = false;

@@ -63,11 +63,13 @@ private:
 };
 
 long deviceFrames = 0;  // mixed by the audio thread since the device opened; read under the lock
+Uint64 deviceTakenAt = 0;  // when the device last took them (SDL's performance counter)
 
 void AudioCallback(void*, Uint8* stream, int length)
 {
     MixAudio(reinterpret_cast<int16_t*>(stream), length / 4);
     deviceFrames += length / 4;
+    deviceTakenAt = SDL_GetPerformanceCounter();
 }
 
 void CloseDevice()
@@ -97,6 +99,7 @@ bool OpenDevice()
     want.samples = 1024;
     want.callback = AudioCallback;
     deviceFrames = 0;
+    deviceTakenAt = 0;
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!device) {
         deviceFailed = true;
@@ -169,6 +172,16 @@ void MixAudio(int16_t* out, int frames)
 }
 
 bool HarnessAudioDeviceOpen() { return device != 0; }
+
+bool SoundDeviceTaken(double* seconds, double* at)
+{
+    AudioLock lock;
+    if (!device || !deviceTakenAt)
+        return false;
+    *seconds = static_cast<double>(deviceFrames) / kRate;
+    *at = static_cast<double>(deviceTakenAt) / static_cast<double>(SDL_GetPerformanceFrequency());
+    return true;
+}
 
 long HarnessAudioDeviceFrames()
 {

@@ -42,6 +42,7 @@ struct Run {
     uint32_t audioFrames = 0;
     std::vector<int16_t> audioBuffer = std::vector<int16_t>(2 * kSoundFramesPerFrame);
     std::vector<uint8_t> rgb;
+    long dropped = 0;  // pictures dropped (--drop-pictures)
     long glErrors = 0;  // presented pictures after which the GL had an error to tell
     GLenum firstGlError = GL_NO_ERROR;
     long firstGlErrorCall = -1;
@@ -156,6 +157,7 @@ void OnPresent()
         }
     }
     StartupFirstPresent();
+    run.dropped += HarnessPictureDropped();
     WriteListedFrame();
     FinishRender();
     VideoAddFrame();
@@ -215,6 +217,7 @@ int main(int argc, char** argv)
     harness.failures = run.options.failures;
     harness.width = run.options.width;
     harness.height = run.options.height;
+    harness.droppedRun = run.options.droppedRun;
     harness.onIdle = OnIdle;
     harness.onPresent = OnPresent;
     // A benchmark pays for showing each picture, as the program does; recording reads the picture directly.
@@ -252,6 +255,8 @@ int main(int argc, char** argv)
         exitCode = exitCode ? exitCode : 3;
     if (run.options.bench)
         PrintBench(width, height);
+    if (run.options.droppedRun)
+        fprintf(stderr, "korvale-capture: %ld pictures dropped\n", run.dropped);
     if (run.glErrors)
         fprintf(stderr, "korvale-capture: GL errors after %ld pictures, the first (0x%04x) in call %ld\n", run.glErrors,
                 run.firstGlError, run.firstGlErrorCall);

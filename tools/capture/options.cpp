@@ -20,8 +20,10 @@ void PrintUsage(FILE* out)
         out,
         "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
         "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
-        "                       [--video FILE.mp4] [--size WxH] [--gl classic|es] [--help]\n"
-        "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B, none past --until - 1\n");
+        "                       [--video FILE.mp4] [--size WxH] [--gl classic|es] [--drop-pictures N] [--help]\n"
+        "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B, none past --until - 1\n"
+        "  --drop-pictures N drops the pictures of N frames after each one drawn, as the program does when it is\n"
+        "  behind its sound: the frames still run, so their state and sound must not change\n");
 }
 
 [[noreturn]] void Usage(const std::string& problem)
@@ -150,6 +152,8 @@ Options ParseOptions(int argc, char** argv)
                 exit(2);
             }
             options.gl = api == "es" ? GlApi::Es : GlApi::Classic;
+        } else if (arg == "--drop-pictures") {
+            options.droppedRun = static_cast<int>(Number(value()));
         } else if (arg == "--bench") {
             options.bench = true;
         } else if (arg == "--help") {
@@ -169,6 +173,9 @@ Options ParseOptions(int argc, char** argv)
         Usage("--bench keeps every frame's time: --until at most " + std::to_string(kMaxBenchFrames));
     if (!options.videoPath.empty() && (options.width % 2 || options.height % 2))
         Usage("a video's --size must be even in both directions");
+    // A dropped picture is never drawn: there is nothing to write of it.
+    if (options.droppedRun && (options.allFrames || !options.frameRanges.empty() || !options.videoPath.empty()))
+        Usage("--drop-pictures draws only some pictures: it cannot go with --frames or --video");
     // The call with index N starts at demoFrame N at most: later frames would never be drawn.
     for (const auto& [first, last] : options.frameRanges)
         if (last > options.until - 1)

@@ -31,6 +31,7 @@ struct Options {
     int width = 0;  // --size: the picture drawn at this size, 4:3 centred; 0 keeps the demo's 640 x 480
     int height = 0;
     GlApi gl = ChosenGlApi();  // --gl; the build's own GL unless asked
+    int droppedRun = 0;  // --drop-pictures: after each picture drawn, this many dropped
 };
 
 // The most frames a run with --audio or --video may present: a WAV file counts its bytes in 32 bits, so
