@@ -4,6 +4,7 @@
 
 #include "platform/windows/pacer.h"
 #include "platform/windows/picture.h"
+#include "platform/windows/sound.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -154,6 +155,7 @@ BOOL WINAPI SwapBuffers(HDC dc)
         if (drawn)
             ShowPicture(dc);
         DropNextPicture(current, !PacerEndFrame(drawn));
+        SoundFrameDue(PacerNextFrameDue());
         if (PacerMostlyDropping())
             StepDownFromNative(current);
         return TRUE;

@@ -37,6 +37,12 @@ constexpr double kRestartAfter = 0.5;
 // The stretch over which dropping most pictures counts against the picture's resolution.
 constexpr double kDropWindow = 2.0;
 
+// SDL's counter, which the sound services' clock reads too.
+double SdlNow()
+{
+    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
 #ifdef __EMSCRIPTEN__
 // In a page the browser shows the canvas once the program gives control back, at its display's next
 // refresh: a picture is presented by waiting for that animation frame, its vsync. Catching up, control goes
@@ -52,18 +58,7 @@ EM_ASYNC_JS(void, YieldToBrowser, (), {
     }
     await Module.korvaleYield();
 });
-// The page's sound plays through SDL's AudioContext, whose clock is the sound played (it stops while the
-// browser suspends it); -1 before there is one.
-EM_JS(double, AudioContextTime, (), {
-    const sdl = Module['SDL2'];
-    if (!sdl || !sdl.audioContext || sdl.audioContext.state !== 'running')
-        return -1;
-    return sdl.audioContext.currentTime;
-});
-
 bool pageVsync = true;
-
-double PageNow() { return emscripten_get_now() / 1000.0; }
 
 void PageSleep(double seconds)
 {
@@ -87,22 +82,8 @@ void PageSwap()
         YieldToBrowser();
 }
 
-bool PageSoundTaken(double* seconds, double* at)
-{
-    const double time = AudioContextTime();
-    if (time < 0)
-        return false;
-    *seconds = time;
-    *at = PageNow();
-    return true;
-}
-
-const PacerDevice defaultDevice{PageNow, PageSleep, PageSwapInterval, PageSwap, PageSoundTaken};
+const PacerDevice defaultDevice{SdlNow, PageSleep, PageSwapInterval, PageSwap, SoundDeviceTaken, YieldToBrowser};
 #else
-double SdlNow()
-{
-    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
-}
 
 void SdlSleep(double seconds)
 {
@@ -114,7 +95,7 @@ bool SdlSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 
 
 void SdlSwap() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
 
-const PacerDevice defaultDevice{SdlNow, SdlSleep, SdlSwapInterval, SdlSwap, SoundDeviceTaken};
+const PacerDevice defaultDevice{SdlNow, SdlSleep, SdlSwapInterval, SdlSwap, SoundDeviceTaken, nullptr};
 #endif
 
 // The clock frames are due by: wall time plus an offset slewed towards the sound's.
@@ -298,6 +279,8 @@ bool PacerEndFrame(bool drawn)
         pacer.drawCost = Now() - began;
     } else {
         ++pacer.figures.dropped;
+        if (pacer.device->pass)
+            pacer.device->pass();
     }
     ++pacer.scheduled;
     ++pacer.figures.frames;
@@ -321,10 +304,18 @@ bool PacerEndFrame(bool drawn)
         ++pacer.figures.catchUps;
         pacer.behind = true;
     }
-    return !behind || wall - pacer.lastShown + pacer.drawCost >= kShowEvery;
+    // A picture slower than half that still leaves the other half to catch up in.
+    return !behind || wall - pacer.lastShown + std::min(pacer.drawCost, kShowEvery / 2) >= kShowEvery;
 }
 
 PacerStatistics PacerFigures() { return pacer.figures; }
+
+double PacerNextFrameDue()
+{
+    if (!pacer.started || !pacer.clock.bySound)
+        return -1;
+    return pacer.start + static_cast<double>(pacer.scheduled) * kFrame - pacer.clock.soundShift;
+}
 
 bool PacerMostlyDropping()
 {

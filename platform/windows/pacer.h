@@ -13,6 +13,9 @@ struct PacerDevice {
     // The sound the device has taken so far, in seconds, and the wall time (now()'s) it took the last of it;
     // false where no sound device plays. Null: there is never one.
     bool (*soundTaken)(double* seconds, double* at);
+    // After a dropped picture: gives control back for a moment where the platform needs it to play its sound
+    // and handle its events (a page); null where nothing is needed.
+    void (*pass)();
 };
 
 struct PacerStatistics {
@@ -40,5 +43,8 @@ void PacerContextChanged();
 // sound, except that a picture is shown at least every 100 ms.
 bool PacerEndFrame(bool drawn);
 PacerStatistics PacerFigures();
+// When the next frame is due, in seconds of sound the device has taken (its soundTaken scale); negative while
+// the frames are due by the wall clock.
+double PacerNextFrameDue();
 // Whether more than half the pictures of the last two seconds were dropped; each such stretch is told once.
 bool PacerMostlyDropping();

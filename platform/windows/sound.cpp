@@ -8,8 +8,13 @@
 
 #include <libopenmpt/libopenmpt.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +43,44 @@ FMUSIC_MODULE* playing = nullptr;          // the module being played, null when
 std::deque<Effect> effects;  // every sound played so far, decoded once; entries never move
 const std::vector<int16_t>* voice = nullptr;
 size_t voicePosition = 0;
+// Sounds started by a frame wait here for the sample their frame puts them at (device only).
+struct Start {
+    const std::vector<int16_t>* samples;  // null: silence, as an unusable file gives
+    long at;  // in deviceFrames
+};
+constexpr int kStartsHeld = 8;
+Start starts[kStartsHeld];
+int startsHeld = 0;
+#ifdef __EMSCRIPTEN__
+// A page mixes on its main thread, which a long frame holds up: a device buffer of 186 ms outlasts a frame of
+// 100 ms. Its clock is the AudioContext's: SDL's handler is wrapped to learn when each chunk will play.
+constexpr int kDeviceChunk = 8192;
+EM_JS(void, KeepPlaybackTimes, (), {
+    const audio = Module['SDL2'] && Module['SDL2'].audio;
+    if (!audio || !audio.scriptProcessorNode)
+        return;
+    const handler = audio.scriptProcessorNode.onaudioprocess;
+    audio.scriptProcessorNode.onaudioprocess = event => {
+        Module.korvalePlaybackTime = event.playbackTime;
+        handler(event);
+    };
+});
+EM_JS(double, ChunkPlaybackTime, (), { return Module.korvalePlaybackTime === undefined ? -1 : Module.korvalePlaybackTime; });
+EM_JS(double, AudioContextTime, (), {
+    const sdl = Module['SDL2'];
+    return sdl && sdl.audioContext && sdl.audioContext.state === 'running' ? sdl.audioContext.currentTime : -1;
+});
+double playbackOffset = 0;  // the AudioContext's time at which the mixer's sample 0 plays
+bool playbackKnown = false;
+double lastContextTime = -1;
+Uint64 contextTimeMovedAt = 0;
+#else
+constexpr int kDeviceChunk = 1024;
+#endif
+// Effects are placed this far behind their frame's due time, so that one started by a frame that runs a
+// little late still has its place ahead of the mixer: two device chunks.
+constexpr double kEffectLead = 2.0 * kDeviceChunk / 44100.0;
+double frameDue = -1;  // the frame being run is due at this much sound taken; negative: unknown
 // The audio thread's scratch space: a fixed size, so mixing never allocates.
 constexpr int kChunkFrames = 1024;
 float musicBuffer[2 * kChunkFrames];
@@ -65,10 +108,29 @@ private:
 long deviceFrames = 0;  // mixed by the audio thread since the device opened; read under the lock
 Uint64 deviceTakenAt = 0;  // when the device last took them (SDL's performance counter)
 
+// Starts the sounds held for this chunk at their samples, mixing up to each.
 void AudioCallback(void*, Uint8* stream, int length)
 {
-    MixAudio(reinterpret_cast<int16_t*>(stream), length / 4);
-    deviceFrames += length / 4;
+    auto* out = reinterpret_cast<int16_t*>(stream);
+    const int frames = length / 4;
+    int done = 0;
+    while (startsHeld > 0 && starts[0].at < deviceFrames + frames) {
+        const int upTo = static_cast<int>(std::max(starts[0].at - deviceFrames, static_cast<long>(done)));
+        MixAudio(out + 2 * done, upTo - done);
+        done = upTo;
+        voice = starts[0].samples;
+        voicePosition = 0;
+        std::copy(starts + 1, starts + startsHeld, starts);
+        --startsHeld;
+    }
+    MixAudio(out + 2 * done, frames - done);
+#ifdef __EMSCRIPTEN__
+    if (const double plays = ChunkPlaybackTime(); plays >= 0) {
+        playbackOffset = plays - static_cast<double>(deviceFrames) / kRate;
+        playbackKnown = true;
+    }
+#endif
+    deviceFrames += frames;
     deviceTakenAt = SDL_GetPerformanceCounter();
 }
 
@@ -96,7 +158,7 @@ bool OpenDevice()
     want.freq = kRate;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
-    want.samples = 1024;
+    want.samples = kDeviceChunk;
     want.callback = AudioCallback;
     deviceFrames = 0;
     deviceTakenAt = 0;
@@ -109,6 +171,10 @@ bool OpenDevice()
     static const bool guarded = std::atexit(CloseDevice) == 0;
     (void)guarded;
     SDL_PauseAudioDevice(device, 0);
+#ifdef __EMSCRIPTEN__
+    playbackKnown = false;
+    KeepPlaybackTimes();
+#endif
     return true;
 }
 
@@ -173,8 +239,23 @@ void MixAudio(int16_t* out, int frames)
 
 bool HarnessAudioDeviceOpen() { return device != 0; }
 
+void SoundFrameDue(double seconds) { frameDue = seconds; }
+
 bool SoundDeviceTaken(double* seconds, double* at)
 {
+#ifdef __EMSCRIPTEN__
+    // The sound being played now, in the mixer's samples: it stands still while the browser suspends it.
+    const double time = AudioContextTime();
+    if (!device || !playbackKnown || time < 0)
+        return false;
+    if (time != lastContextTime) {
+        lastContextTime = time;
+        contextTimeMovedAt = SDL_GetPerformanceCounter();
+    }
+    *seconds = lastContextTime - playbackOffset;
+    *at = static_cast<double>(contextTimeMovedAt) / static_cast<double>(SDL_GetPerformanceFrequency());
+    return true;
+#endif
     AudioLock lock;
     if (!device || !deviceTakenAt)
         return false;
@@ -204,6 +285,7 @@ void FSOUND_Close()
     CloseDevice();
     playing = nullptr;
     voice = nullptr;
+    startsHeld = 0;
 }
 
 FMUSIC_MODULE* FMUSIC_LoadSong(const char* name)
@@ -277,9 +359,17 @@ BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
     OpenDevice();
     {
         AudioLock lock;
-        // One voice: the new sound replaces whatever still plays.
-        voice = effect->samples.empty() ? nullptr : &effect->samples;
-        voicePosition = 0;
+        // One voice: the new sound replaces whatever still plays, from its frame's place in the sound where
+        // that is known and still ahead of the mixer, else at once.
+        const std::vector<int16_t>* samples = effect->samples.empty() ? nullptr : &effect->samples;
+        const long at = device && frameDue >= 0 ? std::lround((frameDue + kEffectLead) * kRate) : 0;
+        if (at > deviceFrames && startsHeld < kStartsHeld && (!startsHeld || starts[startsHeld - 1].at <= at)) {
+            starts[startsHeld++] = Start{samples, at};
+        } else {
+            startsHeld = 0;
+            voice = samples;
+            voicePosition = 0;
+        }
     }
     return effect->samples.empty() ? FALSE : TRUE;
 }
