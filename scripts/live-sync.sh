@@ -10,7 +10,8 @@
 #   the rest goes to korvale (--window unless given); $KORVALE_BUILD names the build folder (build)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/${KORVALE_BUILD:-build}"
+build="${KORVALE_BUILD:-build}"
+case "$build" in /*) ;; *) build="$root/$build" ;; esac
 screen=1024x768
 seconds=150
 while [ $# -gt 0 ]; do
@@ -58,7 +59,7 @@ pactl set-default-sink korvale
 parec -d korvale.monitor --raw --format=s16le --rate=44100 --channels=2 >"$out/sound.raw" &
 pids+=($!)
 
-SDL_AUDIODRIVER=pulseaudio "$build/korvale" --stats "${args[@]}" >"$out/stats.txt" 2>"$out/stderr.txt" &
+env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=pulseaudio "$build/korvale" --stats "${args[@]}" >"$out/stats.txt" 2>"$out/stderr.txt" &
 demo=$!
 pids+=($demo)
 # Once the window is up, 0 is held until the demo has read it (it reads its keys once a frame).

@@ -8,7 +8,7 @@ packages=(build-essential cmake ninja-build ccache pkg-config
           libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
           libturbojpeg0-dev libopenmpt-dev libpng-dev libgtest-dev
           libxmp-dev clang libclang-rt-14-dev ffmpeg xvfb xauth xfonts-base x11-utils
-          xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool
+          xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xdotool pulseaudio pulseaudio-utils
           lintian desktop-file-utils appstream mandoc)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,10 +1,11 @@
 // A look at the browser page as a visitor gets it, in Debian's headless chromium with software WebGL 2: load
 // time and sizes, the message without WebGL 2, the demo played through the "Window" click, the 16:9 pillarbox,
-// F1 and Escape, the sound the page sends to Web Audio, and the pacing under 60, 120 and 144 Hz animation frames.
+// F1 and Escape, the sound the page sends to Web Audio, the nova's explosions heard where the timeline puts them,
+// and the pacing under 60, 120 and 144 Hz animation frames.
 // Prints one figure a line and leaves its screenshots in --out; any step that fails ends it with exit code 1.
 // usage: node scripts/web-look.mjs [--build DIR] [--out DIR] [--only STEP[,STEP...]] [--chromium PATH]
 // (scripts/web-look.sh installs playwright-core first where it is missing)
-import { spawn } from 'node:child_process';
+import { spawn, spawnSync } from 'node:child_process';
 import { existsSync, mkdirSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -13,7 +14,7 @@ import { createInterface } from 'node:readline';
 import { chromium } from './web-look/node_modules/playwright-core/index.mjs';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
-const STEPS = ['load', 'no-webgl', 'play', 'pillarbox', 'hidpi', 'fullscreen', 'sound', 'pacing'];
+const STEPS = ['load', 'no-webgl', 'play', 'pillarbox', 'hidpi', 'fullscreen', 'sound', 'bangs', 'pacing'];
 // The demo's timeline in drawn frames (core/constants.h): the planet, the nova, the credits.
 const PLANET = 5000;
 const NOVA = 6000;
@@ -134,9 +135,20 @@ function instrument({ hz, audio }) {
   if (!audio) return;
   // Whatever reaches the destination also feeds a worklet that sums each second: peak, RMS, clipped samples.
   const tapCode = `registerProcessor('look-tap', class extends AudioWorkletProcessor {
-    constructor() { super(); this.frames = 0; this.peak = 0; this.sum = 0; this.values = 0; this.clipped = 0; }
+    constructor() {
+      super(); this.frames = 0; this.peak = 0; this.sum = 0; this.values = 0; this.clipped = 0; this.recording = false;
+      this.port.onmessage = e => { this.recording = e.data; };
+    }
     process(inputs) {
       const input = inputs[0];
+      if (this.recording && input.length) {
+        // Both channels as signed 16-bit, interleaved: what the demo mixed, scaled back.
+        const raw = new Int16Array(2 * input[0].length);
+        for (let i = 0; i < input[0].length; ++i)
+          for (let c = 0; c < 2; ++c)
+            raw[2 * i + c] = Math.max(-32768, Math.min(32767, Math.round(input[Math.min(c, input.length - 1)][i] * 32768)));
+        this.port.postMessage({ raw }, [raw.buffer]);
+      }
       const length = input.length ? input[0].length : 128;
       for (const channel of input)
         for (let i = 0; i < channel.length; ++i) {
@@ -168,8 +180,11 @@ function instrument({ hz, audio }) {
       context.audioWorklet.addModule(tapUrl).then(() => {
         const tap = new AudioWorkletNode(context, 'look-tap');
         tap.__lookTap = true;
-        look.audio = { rate: context.sampleRate, seconds: [] };
-        tap.port.onmessage = e => look.audio.seconds.push({ ...e.data, demoFrames: look.frames, at: performance.now() });
+        look.audio = { rate: context.sampleRate, seconds: [], raw: [], record: on => tap.port.postMessage(on) };
+        tap.port.onmessage = e => {
+          if (e.data.raw) look.audio.raw.push(e.data.raw);
+          else look.audio.seconds.push({ ...e.data, demoFrames: look.frames, at: performance.now() });
+        };
         connect.call(gather, tap);
         connect.call(tap, target);
       });
@@ -212,13 +227,15 @@ async function play(page, button = 'Window') {
   await page.waitForFunction(() => window.__look.frames > 0, null, { timeout: 30000 });
 }
 
-const frames = page => page.evaluate(() => window.__look.frames);
+// The demo's frame: the pacer's count (pictures dropped to keep up with the sound are not copied), else the copies.
+const frames = page => page.evaluate(() => Math.max(window.__look.frames, (window.Module && Module.korvaleFrames) || 0));
 
 // Waits for the demo's frame `target`, at `slowest` frames a second at worst.
 async function untilFrame(page, target, slowest = 4) {
   const now = await frames(page);
   const timeout = Math.max(10000, 1000 * (target - now) / slowest);
-  await page.waitForFunction(n => window.__look.frames >= n, target, { timeout, polling: 100 });
+  await page.waitForFunction(n => Math.max(window.__look.frames, (window.Module && Module.korvaleFrames) || 0) >= n,
+    target, { timeout, polling: 100 });
   return frames(page);
 }
 
@@ -470,6 +487,57 @@ async function stepSound() {
   await closePage(session);
 }
 
+async function stepBangs() {
+  // The music stopped with 0, the nova's explosions recorded as the page sends them to the speakers from frame
+  // 6200 (after the collapse's) to 7300, each compared with where the timeline puts it (scripts/bang-times.py),
+  // with the desktop build's state for the frames; and the sound chunks the browser asked for too late.
+  const desktop = path.join(root, 'build');
+  const state = path.join(work, 'state.jsonl');
+  const capture = spawnSync(path.join(desktop, 'korvale-capture'), ['--until', '7300', '--state', state],
+    { cwd: desktop, env: { ...process.env, SDL_VIDEODRIVER: 'offscreen', SDL_AUDIODRIVER: 'dummy' } });
+  check(capture.status === 0, `the desktop build's korvale-capture (in ${desktop}) failed`);
+  let statsLine = null;
+  const log = text => {
+    if (/^korvale: \d+ frames in/.test(text)) statsLine = text;
+  };
+  const session = await openPage('bangs', { audio: true, width: 800, height: 600, log });
+  const { page } = session;
+  await ready(page, '?stats');
+  await play(page);
+  await page.waitForFunction(() => window.__look.audio, null, { timeout: 30000 });
+  await untilFrame(page, 60);
+  await press(page, '0');
+  await untilFrame(page, 6200);
+  await page.evaluate(() => window.__look.audio.record(true));
+  const started = Date.now();
+  await untilFrame(page, 7300);
+  await page.evaluate(() => window.__look.audio.record(false));
+  await sleep(1000);
+  figure('bangs', `frames 6200 to 7300 in ${((Date.now() - started) / 1000).toFixed(1)} s`);
+  const { rate, base64, late } = await page.evaluate(() => {
+    const { raw, rate } = window.__look.audio;
+    const bytes = new Uint8Array(raw.reduce((n, r) => n + r.byteLength, 0));
+    let at = 0;
+    for (const r of raw) { bytes.set(new Uint8Array(r.buffer), at); at += r.byteLength; }
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+    return { rate, base64: btoa(text), late: Module.korvaleLateChunks };
+  });
+  const recording = path.join(options.out, 'bangs.raw');
+  writeFileSync(recording, Buffer.from(base64, 'base64'));
+  await press(page, 'Escape');
+  await page.getByRole('button', { name: 'Play again' }).waitFor({ state: 'visible', timeout: 10000 });
+  await page.waitForTimeout(200);
+  figure('bangs', statsLine || 'no stats line');
+  figure('bangs', `${late} sound chunk(s) mixed after they were due to play`);
+  const heard = spawnSync('python3', [path.join(root, 'scripts/bang-times.py'), state, recording,
+    path.join(desktop, 'data'), '--from', '6262', '--to', '7300', '--rate', String(rate)], { encoding: 'utf8' });
+  for (const line of heard.stdout.trim().split('\n')) figure('bangs', line);
+  await closePage(session);
+  check(heard.status === 0, 'the explosions were not where the timeline puts them');
+  check(late === 0, 'the browser played silence where the sound was mixed too late');
+}
+
 async function stepPacing() {
   // 0: headless chromium's own animation frames.
   const off = [];
@@ -499,7 +567,7 @@ async function stepPacing() {
 
 const run = {
   load: stepLoad, 'no-webgl': stepNoWebgl, play: stepPlay, pillarbox: stepPillarbox, hidpi: stepHidpi,
-  fullscreen: stepFullscreen, sound: stepSound, pacing: stepPacing,
+  fullscreen: stepFullscreen, sound: stepSound, bangs: stepBangs, pacing: stepPacing,
 };
 
 let failed = false;

@@ -294,6 +294,10 @@ bool PacerEndFrame(bool drawn)
     pacer.frameStart = wall;
     pacer.figures.seconds = wall - pacer.first;
     pacer.figures.byTheSound = pacer.clock.bySound;
+#ifdef __EMSCRIPTEN__
+    // For whoever watches the page (its look script): the demo's frame, which shown pictures no longer count.
+    EM_ASM({ Module.korvaleFrames = $0; }, pacer.figures.frames);
+#endif
     if (pacer.everyPicture)
         return true;
     // Due by the time this frame's picture would be drawn, the next frame is more than one behind: its picture

@@ -60,8 +60,12 @@ EM_JS(void, KeepPlaybackTimes, (), {
     if (!audio || !audio.scriptProcessorNode)
         return;
     const handler = audio.scriptProcessorNode.onaudioprocess;
+    Module.korvaleLateChunks = 0;
     audio.scriptProcessorNode.onaudioprocess = event => {
         Module.korvalePlaybackTime = event.playbackTime;
+        // Mixed after it was due to play: the browser played silence (an underrun).
+        if (Module['SDL2'].audioContext.currentTime > event.playbackTime)
+            ++Module.korvaleLateChunks;
         handler(event);
     };
 });
