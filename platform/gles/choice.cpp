@@ -29,6 +29,7 @@ void DropLayerContext(LayerContext*) {}
 bool LayerInUse() { return false; }
 void FlushLayer() {}
 void SkipPrimitives(bool) {}
+bool PrimitivesSkipped() { return false; }
 #else
 bool GlLayerBuilt() { return true; }
 #endif

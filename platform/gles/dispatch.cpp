@@ -139,6 +139,8 @@ template <Role role> bool LeftOut()
 
 void SkipPrimitives(bool skip) { skipping.on = skip; }
 
+bool PrimitivesSkipped() { return skipping.on; }
+
 extern "C" {
 #define KORVALE_FORWARD(ret, name, params, args)                                                               \
     ret name params                                                                                          \

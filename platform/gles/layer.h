@@ -30,3 +30,5 @@ void FlushLayer();
 // while a display list is compiled), while every other call (colours, matrices, state, lists) runs as ever.
 // Where the program's GL names are not its own (Windows) this does nothing.
 void SkipPrimitives(bool skip);
+// Whether primitives are left out now: the layer leaves out its lists' draws too.
+bool PrimitivesSkipped();

@@ -1,5 +1,6 @@
 // Display lists: compiled once into a vertex buffer and the state changes between its draws, called by name or
 // through the list base, lists calling lists.
+#include "platform/gles/layer.h"
 #include "platform/gles/state.h"
 #include "platform/gles/surface.h"
 
@@ -21,7 +22,10 @@ void Run(const List& list)
     for (const ListOp& op : list.ops) {
         const float* v = op.values;
         switch (op.op) {
-        case Op::Draw: DrawList(list, op); break;
+        case Op::Draw:
+            if (!PrimitivesSkipped())
+                DrawList(list, op);
+            break;
         case Op::Translate: MultiplyCurrent(Translation(v[0], v[1], v[2])); break;
         case Op::Rotate: MultiplyCurrent(Rotation(v[0], v[1], v[2], v[3])); break;
         case Op::Scale: MultiplyCurrent(Scaling(v[0], v[1], v[2])); break;

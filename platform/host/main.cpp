@@ -47,11 +47,14 @@ void PrintUsage(FILE* out)
 void PrintPacing()
 {
     const PacerStatistics figures = PacerFigures();
-    printf("korvale: %ld frames in %.2f s, %.2f frames a second, due by the %s clock, %ld pictures drawn, %ld dropped, "
-           "largest lag %.1f ms, %.1f ms at the end, %d catch-ups, %d vsync changes, %d restarts\n",
+    printf("korvale: %ld frames in %.2f s, %.2f frames a second, due by the %s clock (%.2f s by it, %+.3f %% against "
+           "the wall's), %ld pictures drawn, %ld dropped, largest lag %.1f ms, %.1f ms at the end, %d catch-ups, %d "
+           "vsync changes, %d restarts\n",
            figures.frames, figures.seconds, figures.seconds > 0 ? (figures.frames - 1) / figures.seconds : 0.0,
-           figures.byTheSound ? "sound's" : "wall", figures.drawn, figures.dropped, figures.worstLag * 1000.0,
-           figures.endLag * 1000.0, figures.catchUps, figures.intervalChanges, figures.restarts);
+           figures.byTheSound ? "sound's" : "wall", figures.clockSeconds,
+           figures.seconds > 0 ? 100.0 * (figures.clockSeconds / figures.seconds - 1) : 0.0, figures.drawn,
+           figures.dropped, figures.worstLag * 1000.0, figures.endLag * 1000.0, figures.catchUps,
+           figures.intervalChanges, figures.restarts);
 }
 
 int main(int argc, char** argv)

@@ -115,6 +115,7 @@ struct Pacer {
     double start = 0;  // when frame 0 of the schedule was due
     long scheduled = 0;  // frames ended since then
     double first = 0;  // the first frame of the run, wall time
+    double firstClock = 0;  // and by the clock
     double frameStart = 0;  // when the frame being ended began, wall time
     double drawCost = 0;  // the last drawn picture's frame, wall seconds
     double lastShown = 0;  // when the last picture was presented, wall time
@@ -261,6 +262,7 @@ bool PacerEndFrame(bool drawn)
         Start(now);
         pacer.figures = PacerStatistics{};
         pacer.first = pacer.frameStart = pacer.lastShown = pacer.windowStart = Now();
+        pacer.firstClock = now;
     }
     double due = pacer.start + static_cast<double>(pacer.scheduled) * kFrame;
     double lag = now - due;
@@ -293,6 +295,7 @@ bool PacerEndFrame(bool drawn)
     }
     pacer.frameStart = wall;
     pacer.figures.seconds = wall - pacer.first;
+    pacer.figures.clockSeconds = pacer.clock.last - pacer.firstClock;
     pacer.figures.byTheSound = pacer.clock.bySound;
 #ifdef __EMSCRIPTEN__
     // For whoever watches the page (its look script): the demo's frame, which shown pictures no longer count.

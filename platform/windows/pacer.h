@@ -23,6 +23,7 @@ struct PacerStatistics {
     long drawn = 0;  // pictures drawn and presented
     long dropped = 0;  // pictures dropped to keep up with the sound
     double seconds = 0;  // from the first frame to the last
+    double clockSeconds = 0;  // the same by the clock the frames were due by (the sound's, where it played)
     double worstLag = 0;  // the furthest a frame came after its due time, in seconds
     double endLag = 0;  // how far the last frame came after its due time
     int catchUps = 0;  // times the frames fell a whole frame behind and pictures were dropped (or rushed)
