@@ -200,16 +200,16 @@ void Start(double now)
         SetInterval(0);
 }
 
-// Waits, sleeping then spinning, until the clock reaches `due`; a clock that slews slower than the wall
-// is never waited for much past the wall's own share.
+// Waits, sleeping then spinning, until the clock reaches `due`: by the wall, which the clock follows within
+// its slew, so that waiting never asks the sound device (behind its lock) over and over.
 void WaitUntil(double due, double now)
 {
     const PacerDevice& device = *pacer.device;
     const double wait = due - now;
+    const double until = device.now() + wait;
     if (wait > kSpinMargin)
         device.sleep(wait - kSpinMargin);
-    const double giveUp = device.now() + kSpinMargin + 0.01 * wait;
-    while (ClockNow() < due && device.now() < giveUp) {
+    while (device.now() < until) {
     }
 }
 
