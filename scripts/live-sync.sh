@@ -73,6 +73,11 @@ xdotool keydown Escape
 sleep 0.3
 xdotool keyup Escape
 for _ in $(seq 100); do kill -0 "$demo" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$demo" 2>/dev/null; then
+  echo "live-sync: korvale did not end on Escape:" >&2
+  cat "$out/stderr.txt" >&2
+  exit 1
+fi
 status=0
 wait "$demo" || status=$?
 sleep 0.5
