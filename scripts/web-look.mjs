@@ -488,9 +488,11 @@ async function stepSound() {
 }
 
 async function stepBangs() {
-  // The music stopped with 0, the nova's explosions recorded as the page sends them to the speakers from frame
-  // 6200 (after the collapse's) to 7300, each compared with where the timeline puts it (scripts/bang-times.py),
-  // with the desktop build's state for the frames; and the sound chunks the browser asked for too late.
+  // The music stopped with 0, the explosions recorded as the page sends them to the speakers up to frame 7300,
+  // each compared with where the timeline puts it (scripts/bang-times.py), with the desktop build's state for
+  // the frames; and the sound chunks the browser asked for too late. At 44100 Hz every explosion from frame
+  // 5025 is found sample for sample; a resampling browser's are found by their rise out of silence, which only
+  // the nova's (from 6262, after the collapse's has died away) have.
   const desktop = path.join(root, 'build');
   const state = path.join(work, 'state.jsonl');
   const capture = spawnSync(path.join(desktop, 'korvale-capture'), ['--until', '7300', '--state', state],
@@ -507,13 +509,15 @@ async function stepBangs() {
   await page.waitForFunction(() => window.__look.audio, null, { timeout: 30000 });
   await untilFrame(page, 60);
   await press(page, '0');
-  await untilFrame(page, 6200);
+  const exact = await page.evaluate(() => window.__look.audio.rate === 44100);
+  const [from, first] = exact ? [4950, 5025] : [6200, 6262];
+  await untilFrame(page, from);
   await page.evaluate(() => window.__look.audio.record(true));
   const started = Date.now();
   await untilFrame(page, 7300);
   await page.evaluate(() => window.__look.audio.record(false));
   await sleep(1000);
-  figure('bangs', `frames 6200 to 7300 in ${((Date.now() - started) / 1000).toFixed(1)} s`);
+  figure('bangs', `frames ${from} to 7300 in ${((Date.now() - started) / 1000).toFixed(1)} s`);
   const { rate, base64, late } = await page.evaluate(() => {
     const { raw, rate } = window.__look.audio;
     const bytes = new Uint8Array(raw.reduce((n, r) => n + r.byteLength, 0));
@@ -531,7 +535,7 @@ async function stepBangs() {
   figure('bangs', statsLine || 'no stats line');
   figure('bangs', `${late} sound chunk(s) mixed after they were due to play`);
   const heard = spawnSync('python3', [path.join(root, 'scripts/bang-times.py'), state, recording,
-    path.join(desktop, 'data'), '--from', '6262', '--to', '7300', '--rate', String(rate)], { encoding: 'utf8' });
+    path.join(desktop, 'data'), '--from', String(first), '--to', '7300', '--rate', String(rate)], { encoding: 'utf8' });
   for (const line of heard.stdout.trim().split('\n')) figure('bangs', line);
   await closePage(session);
   check(heard.status === 0, 'the explosions were not where the timeline puts them');
