@@ -86,6 +86,9 @@ async function startServer() {
 function instrument({ hz, audio }) {
   const look = window.__look = {
     frames: 0, buttonsAt: null, shown: null, keys: [], audio: null, contextStates: [],
+    // The demo's frame: the pacer's count (pictures dropped to keep up with the sound are not copied), else
+    // the copies.
+    frame: () => Math.max(look.frames, (window.Module && Module.korvaleFrames) || 0),
   };
   new MutationObserver(() => {
     const b = document.getElementById('play-window');
@@ -227,15 +230,13 @@ async function play(page, button = 'Window') {
   await page.waitForFunction(() => window.__look.frames > 0, null, { timeout: 30000 });
 }
 
-// The demo's frame: the pacer's count (pictures dropped to keep up with the sound are not copied), else the copies.
-const frames = page => page.evaluate(() => Math.max(window.__look.frames, (window.Module && Module.korvaleFrames) || 0));
+const frames = page => page.evaluate(() => window.__look.frame());
 
 // Waits for the demo's frame `target`, at `slowest` frames a second at worst.
 async function untilFrame(page, target, slowest = 4) {
   const now = await frames(page);
   const timeout = Math.max(10000, 1000 * (target - now) / slowest);
-  await page.waitForFunction(n => Math.max(window.__look.frames, (window.Module && Module.korvaleFrames) || 0) >= n,
-    target, { timeout, polling: 100 });
+  await page.waitForFunction(n => window.__look.frame() >= n, target, { timeout, polling: 100 });
   return frames(page);
 }
 

@@ -146,23 +146,17 @@ double ClockNow()
     }
     double seconds = 0, at = 0;
     const bool sound = pacer.device->soundTaken && pacer.device->soundTaken(&seconds, &at) && wall - at <= kStandStill;
-    double value = 0;
     if (sound) {
-        value = wall + clock.offset;
-        const double heard = seconds + (wall - at) + clock.soundShift;
-        const double error = heard - value;
+        const double error = seconds + (wall - at) + clock.soundShift - (wall + clock.offset);
         if (!clock.bySound || std::fabs(error) > kJump)
             clock.soundShift -= error;
         else
             clock.offset += error * std::min(1.0, (wall - clock.lastWall) / kSlew);
-        value = wall + clock.offset;
     } else if (clock.bySound) {
         // The sound stands still: the wall leads from here, without making up the time it stood.
         clock.offset = clock.last + std::min(wall - clock.lastWall, kStandStill) - wall;
-        value = wall + clock.offset;
-    } else {
-        value = wall + clock.offset;
     }
+    double value = wall + clock.offset;
     clock.bySound = sound;
     clock.lastWall = wall;
     if (value < clock.last) {
@@ -213,14 +207,23 @@ void WaitUntil(double due, double now)
     }
 }
 
+// When frame `frame` of the schedule is due, by the clock.
+double DueAt(long frame) { return pacer.start + static_cast<double>(frame) * kFrame; }
+
+// The frames fell a whole frame behind: counted once until they are early again.
+void FallBehind()
+{
+    if (!pacer.behind)
+        ++pacer.figures.catchUps;
+    pacer.behind = true;
+}
+
 // Presents the drawn picture of the frame due at `due`, `lag` behind it.
 void Present(double due, double lag)
 {
     if (lag > kFrame) {
         // A whole frame late: vsync could only make it later.
-        if (!pacer.behind)
-            ++pacer.figures.catchUps;
-        pacer.behind = true;
+        FallBehind();
         SetInterval(0);
     } else if (lag < 0) {
         WaitUntil(due, due + lag);
@@ -264,7 +267,7 @@ bool PacerEndFrame(bool drawn)
         pacer.first = pacer.frameStart = pacer.lastShown = pacer.windowStart = Now();
         pacer.firstClock = now;
     }
-    double due = pacer.start + static_cast<double>(pacer.scheduled) * kFrame;
+    double due = DueAt(pacer.scheduled);
     double lag = now - due;
     if (pacer.everyPicture && lag > kRestartAfter) {
         ++pacer.figures.restarts;
@@ -275,7 +278,8 @@ bool PacerEndFrame(bool drawn)
     }
     pacer.figures.worstLag = std::max(pacer.figures.worstLag, lag);
     pacer.figures.endLag = lag;
-    if (drawn || pacer.everyPicture) {
+    // With every picture drawn, the platform never drops one.
+    if (drawn) {
         const double began = pacer.frameStart;
         Present(due, lag);
         pacer.drawCost = Now() - began;
@@ -287,7 +291,7 @@ bool PacerEndFrame(bool drawn)
     ++pacer.scheduled;
     ++pacer.figures.frames;
     const double wall = Now();
-    ++(drawn || pacer.everyPicture ? pacer.windowDrawn : pacer.windowDropped);
+    ++(drawn ? pacer.windowDrawn : pacer.windowDropped);
     if (wall - pacer.windowStart >= kDropWindow) {
         pacer.mostlyDropping = pacer.windowDropped > pacer.windowDrawn;
         pacer.windowStart = wall;
@@ -305,12 +309,9 @@ bool PacerEndFrame(bool drawn)
         return true;
     // Due by the time this frame's picture would be drawn, the next frame is more than one behind: its picture
     // is dropped, unless the viewer would otherwise wait too long for one.
-    const double nextDue = pacer.start + static_cast<double>(pacer.scheduled) * kFrame;
-    const bool behind = ClockNow() - nextDue >= kFrame;
-    if (behind && !pacer.behind) {
-        ++pacer.figures.catchUps;
-        pacer.behind = true;
-    }
+    const bool behind = ClockNow() - DueAt(pacer.scheduled) >= kFrame;
+    if (behind)
+        FallBehind();
     // A picture slower than half that still leaves the other half to catch up in.
     return !behind || wall - pacer.lastShown + std::min(pacer.drawCost, kShowEvery / 2) >= kShowEvery;
 }
@@ -321,7 +322,7 @@ double PacerNextFrameDue()
 {
     if (!pacer.started || !pacer.clock.bySound)
         return -1;
-    return pacer.start + static_cast<double>(pacer.scheduled) * kFrame - pacer.clock.soundShift;
+    return DueAt(pacer.scheduled) - pacer.clock.soundShift;
 }
 
 bool PacerMostlyDropping()

@@ -258,13 +258,13 @@ bool SoundDeviceTaken(double* seconds, double* at)
     }
     *seconds = lastContextTime - playbackOffset;
     *at = static_cast<double>(contextTimeMovedAt) / static_cast<double>(SDL_GetPerformanceFrequency());
-    return true;
-#endif
+#else
     AudioLock lock;
     if (!device || !deviceTakenAt)
         return false;
     *seconds = static_cast<double>(deviceFrames) / kRate;
     *at = static_cast<double>(deviceTakenAt) / static_cast<double>(SDL_GetPerformanceFrequency());
+#endif
     return true;
 }
 
