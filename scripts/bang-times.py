@@ -6,10 +6,12 @@ usage: bang-times.py STATE.jsonl RECORDING.raw DATA_DIR [--from FRAME] [--to FRA
                      [--rate HZ]
 
 STATE.jsonl is korvale-capture's state of the same demo: the frames that start each sound. RECORDING.raw is
-signed 16-bit stereo. With the music stopped an explosion is mixed sample for sample from the start of its file,
-so at 44100 Hz its first samples stand verbatim in the recording: they are searched for, one explosion after the
-other. At another rate (a browser resampling) each explosion is found where the sound first rises out of the
-silence before it, near where it is expected. The times are measured from the first explosion's, so the sound
+signed 16-bit stereo. With the music stopped an explosion is mixed sample for sample from its file, so at
+44100 Hz its samples stand verbatim in the recording: they are searched for, one explosion after the other,
+near where the spacing of the frames expects it. An explosion whose frame ran later than its place was already
+mixed joins partway in (faded in over a few samples): it is found by samples further into its file, and how
+far in it joined is reported. At another rate (a browser resampling) each explosion is found where the sound
+first rises out of the silence before it. The times are measured from the first explosion's, so the sound
 device's latency drops out. Exits 1 when an explosion is missing or further than the limit from its place.
 """
 import argparse
@@ -23,8 +25,8 @@ TEMPLATE_FRAMES = 64
 
 
 def template(path):
-    """The first TEMPLATE_FRAMES sample frames of a sound from its first non-zero sample, as the mixer writes
-    them (mono doubled to stereo), and how far into the file they start."""
+    """A sound as the mixer writes it (mono doubled to stereo), from its first non-zero sample, and how far
+    into the file that is, in sample frames."""
     with wave.open(path, 'rb') as sound:
         if sound.getsampwidth() != 2 or sound.getframerate() != RATE:
             sys.exit(f'{path}: not 16-bit at {RATE} Hz')
@@ -32,7 +34,7 @@ def template(path):
         data = sound.readframes(sound.getnframes())
     step = 2 * channels
     first = next(i for i in range(0, len(data), step) if data[i:i + step] != bytes(step)) // step
-    frames = data[first * step:(first + TEMPLATE_FRAMES) * step]
+    frames = data[first * step:]
     if channels == 1:
         frames = b''.join(frames[i:i + 2] * 2 for i in range(0, len(frames), 2))
     return frames, first
@@ -66,19 +68,43 @@ def main():
     return report(found, args.limit_ms)
 
 
+# How far into a sound the pieces searched for start, in seconds: the first that stands in the recording
+# near where it is expected tells where the sound's place was.
+JOINS = [0.0, 0.025, 0.05, 0.1, 0.2, 0.3, 0.4, 0.6, 0.8, 1.0, 1.5]
+WINDOW = 0.3
+
+
 def verbatim(bangs, recording, data):
     found = []
     at = 0
+    sounds = {}
     for frame, sound in bangs:
-        pattern, offset = template(f'{data}/{sound.split("/")[-1]}')
-        position = recording.find(pattern, at)
-        while position >= 0 and position % 4:
-            position = recording.find(pattern, position + 1)
-        if position < 0:
-            print(f'frame {frame}: {sound} not found after {at / 4 / RATE:.3f} s')
+        name = sound.split('/')[-1]
+        if name not in sounds:
+            sounds[name] = template(f'{data}/{name}')
+        samples, offset = sounds[name]
+        start, end = at, len(recording)
+        if found:
+            expected = found[0][2] + (frame - found[0][0]) * FRAME_SECONDS + offset / RATE
+            start = max(at, int((expected - WINDOW) * RATE) * 4)
+            end = int((expected + WINDOW) * RATE) * 4
+        hit = None
+        for join in JOINS:
+            piece = samples[int(join * RATE) * 4:(int(join * RATE) + TEMPLATE_FRAMES) * 4]
+            if len(piece) < TEMPLATE_FRAMES * 4:
+                break
+            position = recording.find(piece, start, end + int(join * RATE) * 4 + len(piece))
+            while position >= 0 and position % 4:
+                position = recording.find(piece, position + 1, end + int(join * RATE) * 4 + len(piece))
+            if position >= 0:
+                hit = (position - int(join * RATE) * 4, join, len(piece))
+                break
+        if hit is None:
+            print(f'frame {frame}: {sound} not found from {start / 4 / RATE:.3f} s')
             return None
-        found.append((frame, sound, position / 4 / RATE - offset / RATE))
-        at = position + len(pattern)
+        position, join, length = hit
+        found.append((frame, sound, position / 4 / RATE - offset / RATE, join))
+        at = position + int(join * RATE) * 4 + length
     return found
 
 
@@ -106,21 +132,27 @@ def rises(bangs, recording, rate):
         if position is None:
             print(f'frame {frame}: {sound} not found after {start / rate:.3f} s')
             return None
-        found.append((frame, sound, position / rate))
+        found.append((frame, sound, position / rate, None))
     return found
 
 
 def report(found, limit_ms):
-    first_frame, _, first_time = found[0]
+    first_frame, _, first_time, _ = found[0]
     worst = 0.0
-    print('frame  sound                 due (s)   heard (s)  off (ms)')
-    for frame, sound, time in found:
+    joined = []
+    print('frame  sound                 due (s)   heard (s)  off (ms)  joined')
+    for frame, sound, time, join in found:
         due = (frame - first_frame) * FRAME_SECONDS
         heard = time - first_time
         off = (heard - due) * 1000
         worst = max(worst, abs(off))
-        print(f'{frame:5d}  {sound:20s} {due:9.3f} {heard:10.3f} {off:9.1f}')
+        late = f'  {join * 1000:.0f} ms in' if join else ''
+        if join:
+            joined.append(frame)
+        print(f'{frame:5d}  {sound:20s} {due:9.3f} {heard:10.3f} {off:9.1f}{late}')
     print(f'{len(found)} explosions found, the furthest {worst:.1f} ms from its place (limit {limit_ms:g} ms)')
+    if joined:
+        print(f'{len(joined)} joined partway in, their frames late: {", ".join(map(str, joined))}')
     return 0 if worst <= limit_ms else 1
 
 

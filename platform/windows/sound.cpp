@@ -43,6 +43,9 @@ FMUSIC_MODULE* playing = nullptr;          // the module being played, null when
 std::deque<Effect> effects;  // every sound played so far, decoded once; entries never move
 const std::vector<int16_t>* voice = nullptr;
 size_t voicePosition = 0;
+// A sound joined after its place has passed fades in over this many sample frames, so the cut makes no click.
+constexpr int kJoinFade = 64;
+int voiceFade = kJoinFade;  // sample frames of the fade already mixed; kJoinFade: none under way
 // Sounds started by a frame wait here for the sample their frame puts them at (device only).
 struct Start {
     const std::vector<int16_t>* samples;  // null: silence, as an unusable file gives
@@ -124,6 +127,7 @@ void AudioCallback(void*, Uint8* stream, int length)
         done = upTo;
         voice = starts[0].samples;
         voicePosition = 0;
+        voiceFade = kJoinFade;
         std::copy(starts + 1, starts + startsHeld, starts);
         --startsHeld;
     }
@@ -233,8 +237,14 @@ void MixAudio(int16_t* out, int frames)
     }
     if (voice) {
         size_t count = std::min(voice->size() - voicePosition, static_cast<size_t>(2 * frames));
-        for (size_t i = 0; i < count; ++i)
-            out[i] = static_cast<int16_t>(std::clamp(out[i] + (*voice)[voicePosition + i], -32768, 32767));
+        for (size_t i = 0; i < count; ++i) {
+            int sample = (*voice)[voicePosition + i];
+            if (voiceFade < kJoinFade) {
+                sample = sample * voiceFade / kJoinFade;
+                voiceFade += static_cast<int>(i % 2);
+            }
+            out[i] = static_cast<int16_t>(std::clamp(out[i] + sample, -32768, 32767));
+        }
         voicePosition += count;
         if (voicePosition >= voice->size())
             voice = nullptr;
@@ -364,15 +374,20 @@ BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE, DWORD flags)
     {
         AudioLock lock;
         // One voice: the new sound replaces whatever still plays, from its frame's place in the sound where
-        // that is known and still ahead of the mixer, else at once.
+        // that is known. A frame that ran later than the lead allows (a slow picture before it, a stall) finds
+        // its place already mixed: the sound joins there as far in as it has been playing, so that it keeps
+        // step with the music instead of coming late.
         const std::vector<int16_t>* samples = effect->samples.empty() ? nullptr : &effect->samples;
-        const long at = device && frameDue >= 0 ? std::lround((frameDue + kEffectLead) * kRate) : 0;
+        const bool placed = device && frameDue >= 0;
+        const long at = placed ? std::lround((frameDue + kEffectLead) * kRate) : 0;
         if (at > deviceFrames && startsHeld < kStartsHeld && (!startsHeld || starts[startsHeld - 1].at <= at)) {
             starts[startsHeld++] = Start{samples, at};
         } else {
             startsHeld = 0;
-            voice = samples;
-            voicePosition = 0;
+            const size_t missed = placed && at < deviceFrames ? 2 * static_cast<size_t>(deviceFrames - at) : 0;
+            voice = samples && missed < samples->size() ? samples : nullptr;
+            voicePosition = voice ? missed : 0;
+            voiceFade = missed ? 0 : kJoinFade;
         }
     }
     return effect->samples.empty() ? FALSE : TRUE;

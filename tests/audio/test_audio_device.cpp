@@ -1,16 +1,22 @@
 // The sound services against a real SDL audio device (the dummy driver by default): the audio thread mixes
-// while the main thread switches songs, replaces effects, frees the song and closes the device. Built on its
-// own so that the thread checker can run it; mixing is checked not to allocate.
+// while the main thread switches songs, replaces effects, frees the song and closes the device; effects land
+// at their frames' samples, heard through the driver that writes to a file. Built on its own so that the
+// thread checker can run it; mixing is checked not to allocate.
 #include "core/constants.h"
 #include "platform/harness/harness.h"
 #include "platform/windows/music.h"
+#include "platform/windows/sound.h"
 #include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <SDL.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <thread>
 #include <vector>
@@ -108,4 +114,86 @@ TEST(AudioDevice, MixingLongerThanAnyDeviceBufferAllocatesNothing)
     FMUSIC_FreeSong(song);
     FSOUND_Close();
     RemoveHarness();
+}
+
+namespace {
+
+// bang.wav as the mixer writes it: stereo from mono.
+std::vector<int16_t> BangSamples()
+{
+    std::vector<int16_t> stereo;
+    FILE* file = fopen("data/bang.wav", "rb");
+    if (!file)
+        return stereo;
+    std::vector<char> bytes(1 << 20);
+    bytes.resize(fread(bytes.data(), 1, bytes.size(), file));
+    fclose(file);
+    // The samples follow the "data" chunk's size.
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        uint32_t size = 0;
+        std::memcpy(&size, &bytes[at + 4], 4);
+        if (std::memcmp(&bytes[at], "data", 4) == 0) {
+            for (size_t i = at + 8; i + 1 < std::min(bytes.size(), at + 8 + size); i += 2) {
+                int16_t v;
+                std::memcpy(&v, &bytes[i], 2);
+                stereo.push_back(v);
+                stereo.push_back(v);
+            }
+            break;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return stereo;
+}
+
+}  // namespace
+
+// Two frames' explosions through a device whose output is a file: one due ahead of the mixer, which starts at
+// its sample, and one whose place was mixed a fifth of a second ago, which joins there as far in as it would
+// have played, instead of starting late.
+TEST(AudioDevice, EffectsLandAtTheirFramesSamplesEarlyOrLate)
+{
+    const std::string out = testing::TempDir() + "korvale-disk-audio.raw";
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+    Harness harness;
+    harness.audioDevice = true;
+    InstallHarness(harness);
+    ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+    ASSERT_TRUE(HarnessAudioDeviceOpen());
+    WaitForMixing(4096);
+    constexpr long kLead = 2 * 1024;  // the device's two chunks
+    const long early = HarnessAudioDeviceFrames() + 44100 / 4;
+    SoundFrameDue(static_cast<double>(early - kLead) / 44100);
+    ASSERT_TRUE(PlaySoundA("data/bang.wav", nullptr, kFlags));
+    WaitForMixing(44100 / 4 + 44100 / 2);
+    const long late = HarnessAudioDeviceFrames() - 44100 / 5;
+    SoundFrameDue(static_cast<double>(late - kLead) / 44100);
+    ASSERT_TRUE(PlaySoundA("data/bang.wav", nullptr, kFlags));
+    WaitForMixing(44100 / 2);
+    FSOUND_Close();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    RemoveHarness();
+
+    std::vector<int16_t> heard(2 * 44100 * 4);
+    FILE* file = fopen(out.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    heard.resize(fread(heard.data(), sizeof(int16_t), heard.size(), file));
+    fclose(file);
+    std::remove(out.c_str());
+    const std::vector<int16_t> bang = BangSamples();
+    ASSERT_GT(bang.size(), 44100u);
+    ASSERT_GT(heard.size(), static_cast<size_t>(2 * late + 44100));
+    // Nothing before the first; then the file from its first sample.
+    for (long i = 0; i < 2 * early; ++i)
+        ASSERT_EQ(heard[i], 0) << "sample frame " << i / 2;
+    for (long i = 0; i < 2 * (late - early); ++i)
+        ASSERT_EQ(heard[2 * early + i], bang[i]) << "sample frame " << early + i / 2;
+    // The second replaced it where the mixer had got to (a fifth of a second past its place, faded in over a
+    // few samples): from a quarter of a second on, the file stands as if it had started at its place.
+    for (long j = 44100 / 4; j < 44100 / 4 + 4410; ++j)
+        for (int c = 0; c < 2; ++c)
+            ASSERT_EQ(heard[2 * (late + j) + c], bang[2 * j + c]) << "sample frame " << late + j;
 }
