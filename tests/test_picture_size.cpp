@@ -5,6 +5,7 @@
 
 #include "app/shell.h"
 #include "platform/harness/harness.h"
+#include "platform/windows/pacer.h"
 #include "platform/windows/resolution.h"
 #include "resources/fonts.h"
 
@@ -266,4 +267,66 @@ TEST(PictureSize, AScaledDisplaysDrawableGetsThePictureAtItsOwnSize)
     EXPECT_NEAR(nativeBox.right, classicBox.right, 3);
     EXPECT_NEAR(nativeBox.top, classicBox.top, 3);
     EXPECT_NEAR(nativeBox.bottom, classicBox.bottom, 3);
+}
+
+namespace {
+
+// A GL that takes 50 ms for each picture it draws, on a clock of its own: reading it takes a microsecond.
+double slowTime = 0;
+double SlowNow() { return slowTime += 1e-6; }
+void SlowSleep(double seconds) { slowTime += seconds; }
+bool SlowSwapInterval(int interval) { return interval == 0; }
+void SlowSwap() {}
+const PacerDevice slowGl{SlowNow, SlowSleep, SlowSwapInterval, SlowSwap, nullptr, nullptr};
+
+// Runs `frames` frames of a 1024 x 768 window on the slow GL: the viewport the demo draws each one with.
+std::vector<int> RunOnTheSlowGl(int frames, std::string* said, PacerStatistics* figures)
+{
+    Harness harness;
+    harness.width = 1024;
+    harness.height = 768;
+    harness.pacer = &slowGl;
+    ::testing::internal::CaptureStderr();
+    OpenWindowUnder(harness);
+    std::vector<int> viewports;
+    for (int frame = 0; frame < frames; ++frame) {
+        viewports.push_back(ViewportWidth());
+        glClear(GL_COLOR_BUFFER_BIT);
+        slowTime += HarnessPictureDropped() ? 0.001 : 0.05;
+        EXPECT_TRUE(SwapBuffers(deviceContext));
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    *said = ::testing::internal::GetCapturedStderr();
+    *figures = PacerFigures();
+    CloseTestWindow();
+    return viewports;
+}
+
+}  // namespace
+
+TEST(PictureSize, ANativePictureThatDropsMostOfItsPicturesStepsDownToClassicOnceUnlessAsked)
+{
+    std::string said;
+    PacerStatistics figures;
+    const std::vector<int> viewports = RunOnTheSlowGl(600, &said, &figures);
+    EXPECT_EQ(viewports.front(), 1024);
+    EXPECT_EQ(viewports.back(), 640);
+    // Once, after the first two seconds (40 pictures drawn and 80 dropped at most), and for good.
+    const auto down = std::find(viewports.begin(), viewports.end(), 640);
+    EXPECT_LE(down - viewports.begin(), 125);
+    EXPECT_TRUE(std::all_of(down, viewports.end(), [](int width) { return width == 640; }));
+    const std::string message = "the native picture at 1024 x 768 dropped more than half its pictures for 2 s";
+    ASSERT_NE(said.find(message), std::string::npos) << said;
+    EXPECT_EQ(said.find(message, said.find(message) + 1), std::string::npos) << said;
+    EXPECT_EQ(figures.frames, 600);
+    EXPECT_GT(figures.dropped, figures.drawn);
+
+    // Native asked for stands, however slow.
+    ChoosePictureResolution(PictureResolution::Native);
+    const std::vector<int> asked = RunOnTheSlowGl(300, &said, &figures);
+    ChoosePictureResolution(PictureResolution::Auto);
+    EXPECT_TRUE(std::all_of(asked.begin(), asked.end(), [](int width) { return width == 1024; }));
+    EXPECT_EQ(said.find("dropped more than half"), std::string::npos) << said;
 }

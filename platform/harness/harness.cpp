@@ -3,6 +3,7 @@
 #include "platform/gles/layer.h"
 #include "platform/harness/pixel_rows.h"
 #include "platform/windows/contexts.h"
+#include "platform/windows/pacer.h"
 #include "platform/windows/picture.h"
 #include "platform/windows/sound.h"
 
@@ -25,6 +26,7 @@ void InstallHarness(const Harness& harness)
     installed = harness;
     isInstalled = true;
     SetCurrentHarness(&installed);
+    PacerUse(installed.pacer);
     // The harness never shows anything: draw off screen and keep audio in memory.
 #ifdef _WIN32
     // No EGL for the offscreen driver on Windows: frames are drawn in a hidden window.
@@ -42,6 +44,7 @@ void InstallHarness(const Harness& harness)
 void RemoveHarness()
 {
     SetCurrentHarness(nullptr);
+    PacerUse(nullptr);
     installed = Harness{};
     isInstalled = false;
 }

@@ -151,7 +151,7 @@ BOOL WINAPI SwapBuffers(HDC dc)
     const Harness* harness = CurrentHarness();
     if (harness && harness->onPresent)
         harness->onPresent();
-    if (!harness) {
+    if (!harness || harness->pacer) {
         if (drawn)
             ShowPicture(dc);
         DropNextPicture(current, !PacerEndFrame(drawn));
@@ -160,7 +160,7 @@ BOOL WINAPI SwapBuffers(HDC dc)
             StepDownFromNative(current);
         return TRUE;
     }
-    // A harness decides which pictures are dropped; it never waits for a schedule.
+    // Unless it paces them, a harness decides which pictures are dropped; it never waits for a schedule.
     const bool dropNext = drawn ? harness->droppedRun > 0 : ++current->droppedInRow < harness->droppedRun;
     if (drawn)
         current->droppedInRow = 0;

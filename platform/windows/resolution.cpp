@@ -165,7 +165,11 @@ bool DrawsNatively(HWND window)
 
 bool ForgoNative()
 {
-    if (resolution != PictureResolution::Auto || CurrentHarness() || !trialNative)
+    if (resolution != PictureResolution::Auto)
+        return false;
+    if (const Harness* harness = CurrentHarness())
+        return harness->pacer && harness->width > 0;
+    if (!trialNative)
         return false;
     trialNative = false;
     return true;

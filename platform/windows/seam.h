@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+struct PacerDevice;
+
 struct Harness {
     // Replies to the Yes/No message boxes in turn (IDYES or IDNO), the last one repeated; OK boxes are
     // answered with IDOK.
@@ -48,6 +50,10 @@ struct Harness {
     // Sound plays through a real SDL audio device (SDL_AUDIODRIVER picks it, "dummy" by default) instead of
     // being pulled with HarnessMixAudio.
     bool audioDevice = false;
+    // Frames are paced as the program paces them, by this device (a simulated clock and display) instead of as
+    // fast as they can be drawn: the pacer drops pictures, and the harness's size stands for a native picture
+    // the resolution trial chose, which steps down to classic where it drops most of them.
+    const PacerDevice* pacer = nullptr;
 };
 
 // Every operation a harness can make fail, by the name the stand-ins pass to PlatformCallFails. Besides the
