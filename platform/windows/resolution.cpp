@@ -38,8 +38,9 @@ void Quad(float left, float bottom, float right, float top)
     glVertex2f(left, top);
 }
 
-// One stand-in frame into the bound target, finished: its time in milliseconds.
-double TrialFrame(int width, int height)
+// One stand-in frame into `target`, finished: its time in milliseconds. A pixel of it is read back, resolved as
+// a shown picture is: glFinish returns at once in a browser, which hands the drawing to another process.
+double TrialFrame(const DrawTarget& target, int width, int height)
 {
     const double start = NowMs();
     glViewport(0, 0, width, height);
@@ -57,7 +58,10 @@ double TrialFrame(int width, int height)
         Quad(x, y, x + 0.04f, y + 0.053f);
     }
     glEnd();
-    glFinish();
+    BindTargetForReading(target);
+    unsigned char pixel[4];
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    BindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
     return NowMs() - start;
 }
 
@@ -79,9 +83,9 @@ double TrialAt(int width, int height, int samples, int frames)
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    double best = TrialFrame(width, height);
+    double best = TrialFrame(target, width, height);
     for (int i = 1; i < frames && best <= 2 * kBudgetMs; ++i)
-        best = std::min(best, TrialFrame(width, height));
+        best = std::min(best, TrialFrame(target, width, height));
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
