@@ -68,43 +68,41 @@ def main():
     return report(found, args.limit_ms)
 
 
-# How far into a sound the pieces searched for start, in seconds: the first that stands in the recording
-# near where it is expected tells where the sound's place was.
-JOINS = [0.0, 0.025, 0.05, 0.1, 0.2, 0.3, 0.4, 0.6, 0.8, 1.0, 1.5]
+# How far into a sound the pieces searched for start, every 20 ms, in seconds: the first that stands in the
+# recording near where it is expected tells where the sound's place was.
+JOIN_STEP = 0.02
 WINDOW = 0.3
 
 
 def verbatim(bangs, recording, data):
     found = []
-    at = 0
     sounds = {}
     for frame, sound in bangs:
         name = sound.split('/')[-1]
         if name not in sounds:
             sounds[name] = template(f'{data}/{name}')
         samples, offset = sounds[name]
-        start, end = at, len(recording)
+        # Where its first non-zero sample may be: anywhere for the first, then near where the frames put it.
+        start, end = 0, len(recording)
         if found:
             expected = found[0][2] + (frame - found[0][0]) * FRAME_SECONDS + offset / RATE
-            start = max(at, int((expected - WINDOW) * RATE) * 4)
-            end = int((expected + WINDOW) * RATE) * 4
+            start, end = max(int((expected - WINDOW) * RATE) * 4, 0), int((expected + WINDOW) * RATE) * 4
         hit = None
-        for join in JOINS:
-            piece = samples[int(join * RATE) * 4:(int(join * RATE) + TEMPLATE_FRAMES) * 4]
+        for join in (k * JOIN_STEP for k in range(len(samples) // 4 // int(JOIN_STEP * RATE) + 1)):
+            skip = int(join * RATE) * 4
+            piece = samples[skip:skip + TEMPLATE_FRAMES * 4]
             if len(piece) < TEMPLATE_FRAMES * 4:
                 break
-            position = recording.find(piece, start, end + int(join * RATE) * 4 + len(piece))
+            position = recording.find(piece, start + skip, end + skip + len(piece))
             while position >= 0 and position % 4:
-                position = recording.find(piece, position + 1, end + int(join * RATE) * 4 + len(piece))
+                position = recording.find(piece, position + 1, end + skip + len(piece))
             if position >= 0:
-                hit = (position - int(join * RATE) * 4, join, len(piece))
+                hit = (position - skip, join)
                 break
         if hit is None:
             print(f'frame {frame}: {sound} not found from {start / 4 / RATE:.3f} s')
             return None
-        position, join, length = hit
-        found.append((frame, sound, position / 4 / RATE - offset / RATE, join))
-        at = position + int(join * RATE) * 4 + length
+        found.append((frame, sound, hit[0] / 4 / RATE - offset / RATE, hit[1]))
     return found
 
 
