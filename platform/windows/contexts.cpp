@@ -149,6 +149,9 @@ BOOL WINAPI SwapBuffers(HDC dc)
 {
     if (!dc || !current || current->window != dc->window)
         return FALSE;
+    // A harness can have the GL refuse a call of the picture, as a fault of the program's drawing would.
+    if (PlatformCallFails("GlError"))
+        glEnable(GL_NONE);
     // The picture is finished: what the GL layer still holds is drawn before anything reads or shows it.
     FlushLayer();
     const bool drawn = !current->dropping;

@@ -61,10 +61,10 @@ struct Harness {
 // name a way, each refused as an incomplete target (made on a context's first activation and again on each
 // resize of a native picture); with the GL layer, each lookup of an ES call (EsEntryPoint) and each of the
 // layer's programs (LayerProgram, given a shader the driver does not compile), both on a context's first
-// activation.
+// activation; and GlError, a GL call refused as each picture is finished (at SwapBuffers).
 inline constexpr const char* kFailableOperations[] = {
     "ChangeDisplaySettingsA", "ChoosePixelFormat", "ClassicTarget", "CreateWindowExA", "DestroyWindow",
-    "EsEntryPoint", "FMUSIC_LoadSong", "FSOUND_Init", "FramebufferObjects", "GetDC", "LayerProgram",
+    "EsEntryPoint", "FMUSIC_LoadSong", "FSOUND_Init", "FramebufferObjects", "GetDC", "GlError", "LayerProgram",
     "MultisampledTarget", "RegisterClassA", "ReleaseDC", "SetPixelFormat", "SingleSampledTarget",
     "UnregisterClassA", "glReadPixels", "wglCreateContext", "wglDeleteContext", "wglMakeCurrent"};
 
