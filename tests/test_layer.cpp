@@ -176,6 +176,40 @@ TEST_P(GlLayer, ListsReplayInOrderTakeUnsetValuesFromTheCallerAndLeaveWhatTheySe
     EXPECT_EQ(Pixel(135, 305), std::vector<int>({0, 0, 0}));
 }
 
+// List names are given, asked after and deleted at once while a list is compiled, and a list called between
+// glBegin and glEnd gives the primitive its colour and vertices.
+TEST_P(GlLayer, ListObjectsActAtOnceWhileCompilingAndListsAreCalledInsideAPrimitive)
+{
+    const GLuint corners = glGenLists(1);
+    glNewList(corners, GL_COMPILE);  // the bottom corners of a square, in red
+    const GLuint spare = glGenLists(2);
+    EXPECT_NE(spare, 0u);
+    EXPECT_EQ(glIsList(spare + 1), GL_TRUE);
+    glDeleteLists(spare, 2);
+    EXPECT_EQ(glIsList(spare), GL_FALSE);
+    glColor3f(1, 0, 0);
+    glVertex2i(200, 100), glVertex2i(240, 100);
+    glEndList();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(glIsList(corners), GL_TRUE);
+
+    glColor3f(0, 0, 1);
+    glBegin(GL_QUADS);
+    glCallList(corners);
+    glVertex2i(240, 140), glVertex2i(200, 140);
+    glEnd();
+    glTranslatef(100, 0, 0);
+    glColor3f(0, 0, 1);
+    glBegin(GL_QUADS);
+    glCallLists(1, GL_UNSIGNED_INT, &corners);
+    glVertex2i(240, 140), glVertex2i(200, 140);
+    glEnd();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    glDeleteLists(corners, 1);
+    EXPECT_EQ(Pixel(220, 120), kRed);
+    EXPECT_EQ(Pixel(320, 120), kRed);
+}
+
 TEST_P(GlLayer, MatrixStacksEndAtTheirDepthWithTheErrorsOfGl)
 {
     for (GLenum mode : {GL_MODELVIEW, GL_PROJECTION}) {

@@ -63,7 +63,7 @@ struct Attributes {
 
 // What a list does when called: its draws and its state changes, in order.
 enum class Op : unsigned char {
-    Draw, Translate, Rotate, Scale, Colour, Normal, TexCoord, Enable, Disable, BindTexture, CallList,
+    Draw, Translate, Rotate, Scale, Colour, Normal, TexCoord, Vertex, Enable, Disable, BindTexture, CallList,
     CallListOffset, ListBase, PushMatrix, PopMatrix, MatrixMode, LoadIdentity,
 };
 
