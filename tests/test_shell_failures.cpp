@@ -121,6 +121,7 @@ TEST(ShellFailure, ALayerThatCannotBeSetUpFailsTheActivation)
         EXPECT_EQ(Count(err, "ERROR: Can't Activate The GL Rendering Context."), 1) << err;
         EXPECT_EQ(err.find("SHUTDOWN ERROR"), std::string::npos) << err;
         EXPECT_EQ(ReadLines(dir + "/s.jsonl").size(), 0u) << failure;
-        EXPECT_EQ(RunCapture(std::string("--answer no --until 3 --fail ") + failure, &err), 0) << failure << ": " << err;
+        EXPECT_EQ(RunCapture(std::string("--answer no --until 3 --fail ") + failure, &err), 0)
+            << failure << ": " << err;
     }
 }
