@@ -275,6 +275,19 @@ TEST(CommandLines, CaptureEndsTheRunWhenAPictureCannotBeReadBack)
     EXPECT_FALSE(fs::exists(dir + "/v.mp4.sound.wav"));
 }
 
+// A GL error fails the run, on either GL, though every picture was kept: the run goes on and says where the
+// errors began.
+TEST(CommandLines, CaptureFailsAfterAGlError)
+{
+    const std::string dir = TempDir("gl-error");
+    for (const char* gl : {"", " --gl es"}) {
+        const Result r = RunIn(dir, Quoted(KORVALE_CAPTURE) + gl + " --until 20 --state s.jsonl --fail GlError@5");
+        EXPECT_EQ(r.exitCode, 3) << gl << ": " << r.err;
+        EXPECT_NE(r.err.find("GL errors after 1 pictures, the first (0x0500) in call 4"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadLines(dir + "/s.jsonl").size(), 20u) << gl;
+    }
+}
+
 // A side file of the video that stops growing (here at the file size limit) ends the run with exit 3 and
 // leaves no video.
 TEST(CommandLines, CaptureEndsTheRunWhenTheVideoCannotBeWritten)

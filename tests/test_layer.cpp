@@ -4,9 +4,11 @@
 #include "support.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <cmath>
 #include <ostream>
+#include <utility>
 #include <vector>
 
 // gtest names the parameter in its messages.
@@ -176,6 +178,40 @@ TEST_P(GlLayer, ListsReplayInOrderTakeUnsetValuesFromTheCallerAndLeaveWhatTheySe
     EXPECT_EQ(Pixel(135, 305), std::vector<int>({0, 0, 0}));
 }
 
+// List names are given, asked after and deleted at once while a list is compiled, and a list called between
+// glBegin and glEnd gives the primitive its colour and vertices.
+TEST_P(GlLayer, ListObjectsActAtOnceWhileCompilingAndListsAreCalledInsideAPrimitive)
+{
+    const GLuint corners = glGenLists(1);
+    glNewList(corners, GL_COMPILE);  // the bottom corners of a square, in red
+    const GLuint spare = glGenLists(2);
+    EXPECT_NE(spare, 0u);
+    EXPECT_EQ(glIsList(spare + 1), GL_TRUE);
+    glDeleteLists(spare, 2);
+    EXPECT_EQ(glIsList(spare), GL_FALSE);
+    glColor3f(1, 0, 0);
+    glVertex2i(200, 100), glVertex2i(240, 100);
+    glEndList();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(glIsList(corners), GL_TRUE);
+
+    glColor3f(0, 0, 1);
+    glBegin(GL_QUADS);
+    glCallList(corners);
+    glVertex2i(240, 140), glVertex2i(200, 140);
+    glEnd();
+    glTranslatef(100, 0, 0);
+    glColor3f(0, 0, 1);
+    glBegin(GL_QUADS);
+    glCallLists(1, GL_UNSIGNED_INT, &corners);
+    glVertex2i(240, 140), glVertex2i(200, 140);
+    glEnd();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    glDeleteLists(corners, 1);
+    EXPECT_EQ(Pixel(220, 120), kRed);
+    EXPECT_EQ(Pixel(320, 120), kRed);
+}
+
 TEST_P(GlLayer, MatrixStacksEndAtTheirDepthWithTheErrorsOfGl)
 {
     for (GLenum mode : {GL_MODELVIEW, GL_PROJECTION}) {
@@ -275,6 +311,42 @@ TEST_P(GlLayer, TexGenAndLightingFollowGl11)
     EXPECT_NEAR(Pixel(420, 320)[0], (0.2 * 0.5 + 0.5) * 255, 1);
     EXPECT_NEAR(Pixel(480, 320)[0], 0.2 * 0.5 * 255, 1);
     EXPECT_NEAR(Pixel(540, 320)[0], (0.2 * 0.5 + 0.6 * 0.5) * 255, 1);
+}
+
+// Alpha and luminance-alpha textures, built by GLU, modulate as GL 1.1 has them: an alpha texture keeps the
+// colour and scales its alpha, a luminance-alpha one scales both.
+TEST_P(GlLayer, AlphaTexturesModulateTheColourAndItsAlpha)
+{
+    const GLubyte alpha[4] = {128, 128, 128, 128}, luminanceAlpha[8] = {128, 128, 128, 128, 128, 128, 128, 128};
+    GLuint textures[2] = {0, 0};
+    glGenTextures(2, textures);
+    glBindTexture(GL_TEXTURE_2D, textures[0]);
+    EXPECT_EQ(gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA, 2, 2, GL_ALPHA, GL_UNSIGNED_BYTE, alpha), 0);
+    glBindTexture(GL_TEXTURE_2D, textures[1]);
+    EXPECT_EQ(gluBuild2DMipmaps(GL_TEXTURE_2D, 2, 2, 2, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, luminanceAlpha), 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor3f(1, 1, 0);
+    for (int i = 0; i < 2; ++i) {
+        glBindTexture(GL_TEXTURE_2D, textures[i]);
+        const int x = 100 + 100 * i;
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0), glVertex2i(x, 100), glTexCoord2f(1, 0), glVertex2i(x + 40, 100);
+        glTexCoord2f(1, 1), glVertex2i(x + 40, 140), glTexCoord2f(0, 1), glVertex2i(x, 140);
+        glEnd();
+    }
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glDeleteTextures(2, textures);
+    // Over black: yellow at half its alpha, then at half its luminance and half its alpha.
+    for (const auto& [x, level] : {std::pair{120, 128}, std::pair{220, 64}}) {
+        const std::vector<int> p = Pixel(x, 120);
+        EXPECT_NEAR(p[0], level, 2) << x;
+        EXPECT_NEAR(p[1], level, 2) << x;
+        EXPECT_EQ(p[2], 0) << x;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothGls, GlLayer, ::testing::Values(GlApi::Classic, GlApi::Es),

@@ -3,6 +3,7 @@
 #include "tests/support.h"
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -98,4 +99,29 @@ TEST(ShellFailure, FailedReopeningAfterF1EndsAtOnceWithoutASecondTeardown)
     EXPECT_EQ(err.find("Release"), std::string::npos) << err;
     // Frames 0..5 were drawn; F1 acts after the frame of the call it was pressed before.
     EXPECT_EQ(ReadLines(dir + "/s.jsonl").size(), 6u);
+}
+
+// A GL layer that cannot be set up, for an ES call the driver lacks or a program it does not build, keeps its
+// context from becoming current: the demo reports the activation it could not make and ends. The system's GL
+// has no layer to fail and plays.
+TEST(ShellFailure, ALayerThatCannotBeSetUpFailsTheActivation)
+{
+    const std::pair<const char*, const char*> failures[] = {
+        {"EsEntryPoint@7", "korvale: the OpenGL ES driver lacks gl"},
+        {"LayerProgram@3", "korvale: the GL layer's shader does not compile"}};
+    for (const auto& [failure, cause] : failures) {
+        std::string err;
+        const std::string dir = TempDir("layer");
+        EXPECT_EQ(RunCapture(std::string("--gl es --answer no --until 3 --fail ") + failure + " --state '" + dir +
+                                 "/s.jsonl'",
+                             &err),
+                  1)
+            << failure << ": " << err;
+        EXPECT_EQ(Count(err, cause), 1) << err;
+        EXPECT_EQ(Count(err, "ERROR: Can't Activate The GL Rendering Context."), 1) << err;
+        EXPECT_EQ(err.find("SHUTDOWN ERROR"), std::string::npos) << err;
+        EXPECT_EQ(ReadLines(dir + "/s.jsonl").size(), 0u) << failure;
+        EXPECT_EQ(RunCapture(std::string("--answer no --until 3 --fail ") + failure, &err), 0)
+            << failure << ": " << err;
+    }
 }

@@ -56,8 +56,16 @@ Vertex Make(float x, float y, float z)
 void Vertex3(float x, float y, float z)
 {
     LayerContext& c = Current();
-    if (!c.inside)
-        return;  // GL 1.1 leaves a vertex outside glBegin .. glEnd undefined; it draws nothing
+    if (!c.inside) {
+        // GL 1.1 leaves a vertex outside glBegin .. glEnd undefined, and it draws nothing; a list keeps it for
+        // a call between them.
+        if (c.compiling) {
+            ListOp given{Op::Vertex};
+            given.values[0] = x, given.values[1] = y, given.values[2] = z;
+            c.compiling->ops.push_back(given);
+        }
+        return;
+    }
     const Vertex v = Make(x, y, z);
     const int n = c.count++;
     Vertex* last = c.held;  // the three vertices before this one, oldest first

@@ -10,9 +10,13 @@
 //   glMultMatrixd;
 // - display lists with GL_COMPILE: inside one, the calls above and glEnable/glDisable, glBindTexture,
 //   glCallList(s) (GL_BYTE, GL_UNSIGNED_BYTE, GL_UNSIGNED_INT names) and glListBase are recorded; other state
-//   changes raise GL_INVALID_OPERATION there, queries and object calls run at once as in GL;
-// - 2D textures: glTexImage2D with GL_LUMINANCE, GL_RGB, GL_RGBA (or 1, 3, 4 components) of
-//   GL_UNSIGNED_BYTE, glTexParameterf/i, always GL_MODULATE;
+//   changes raise GL_INVALID_OPERATION there, queries and object calls (glGenLists, glIsList and glDeleteLists
+//   among them) run at once as in GL. Called between glBegin and glEnd, a list gives its current values and
+//   vertices (those given outside a glBegin .. glEnd of its own) to the primitive and calls its lists; the rest
+//   of it raises GL_INVALID_OPERATION, as each call would there, its own primitives included (GL would add
+//   their vertices too). Lists that a list calls between its own glBegin and glEnd add no vertices there;
+// - 2D textures: glTexImage2D with GL_ALPHA, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA (or 1 to 4
+//   components) of GL_UNSIGNED_BYTE, glTexParameterf/i, always GL_MODULATE;
 // - glTexGeni with GL_SPHERE_MAP and GL_OBJECT_LINEAR (the default planes) for S and T;
 // - GL_LIGHTING with GL_LIGHT0 at its defaults, the default light model and material, GL_COLOR_MATERIAL
 //   (ambient and diffuse); normals are not rescaled, as GL_NORMALIZE is off;

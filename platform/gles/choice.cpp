@@ -24,7 +24,7 @@ GlApi ChosenGlApi() { return chosen; }
 #ifdef KORVALE_NO_GL_LAYER
 bool GlLayerBuilt() { return false; }
 LayerContext* MakeLayerContext() { return nullptr; }
-void UseLayerContext(LayerContext*) {}
+bool UseLayerContext(LayerContext*) { return true; }
 void DropLayerContext(LayerContext*) {}
 bool LayerInUse() { return false; }
 void FlushLayer() {}

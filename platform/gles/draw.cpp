@@ -7,7 +7,7 @@
 
 namespace layer {
 
-void BuildPrograms(LayerContext& c);
+bool BuildPrograms(LayerContext& c);
 
 namespace {
 
@@ -249,14 +249,15 @@ void DrawList(const List& list, const ListOp& draw)
     Draw(shape, draw.first, draw.count);
 }
 
-void BuildContext(LayerContext& c)
+bool BuildContext(LayerContext& c)
 {
     c.built = true;
     if (!LoadEsCalls(c.es))
-        return;
+        return false;
     const EsCalls& es = c.es;
     ResetMatrices(c);
-    BuildPrograms(c);
+    if (!BuildPrograms(c))
+        return false;
     c.batch.reserve(kBatchVertices);
     es.GenBuffers(1, &c.streamBuffer);
     es.BindBuffer(GL_ARRAY_BUFFER, c.streamBuffer);
@@ -277,6 +278,7 @@ void BuildContext(LayerContext& c)
     es.BindVertexArray(0);
     es.GetIntegerv(GL_VIEWPORT, c.state.viewport);
     ApplyEsState();
+    return true;
 }
 
 }  // namespace layer

@@ -1,5 +1,6 @@
 // Finds the OpenGL ES 3.0 calls through SDL, which asks the context's own driver.
 #include "platform/gles/es_calls.h"
+#include "platform/windows/seam.h"
 
 #include <SDL.h>
 
@@ -11,7 +12,9 @@ bool LoadEsCalls(EsCalls& calls)
 {
     bool all = true;
 #define KORVALE_ES_LOAD(ret, name, params)                                                                      \
-    calls.name = reinterpret_cast<ret(*) params>(SDL_GL_GetProcAddress("gl" #name));                         \
+    calls.name = PlatformCallFails("EsEntryPoint")                                                           \
+                     ? nullptr                                                                               \
+                     : reinterpret_cast<ret(*) params>(SDL_GL_GetProcAddress("gl" #name));                   \
     if (!calls.name) {                                                                                       \
         fprintf(stderr, "korvale: the OpenGL ES driver lacks gl%s\n", #name);                                 \
         all = false;                                                                                         \

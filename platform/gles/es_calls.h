@@ -80,7 +80,8 @@ struct EsCalls {
 #undef KORVALE_ES_MEMBER
 };
 
-// Finds every call for the current context; false (and says which on stderr) when one is missing.
+// Finds every call for the current context; false (and says which on stderr) when one is missing. A harness
+// can make each lookup fail ("EsEntryPoint", or "EsEntryPoint@N" for the N-th).
 bool LoadEsCalls(EsCalls& calls);
 
 }  // namespace layer

@@ -17,11 +17,14 @@ LayerContext* current = nullptr;
 
 LayerContext* MakeLayerContext() { return new LayerContext; }
 
-void UseLayerContext(LayerContext* context)
+bool UseLayerContext(LayerContext* context)
 {
     current = context;
     if (context && !context->built)
-        layer::BuildContext(*context);
+        context->usable = layer::BuildContext(*context);
+    if (context && !context->usable)
+        current = nullptr;
+    return current == context;
 }
 
 void DropLayerContext(LayerContext* context)

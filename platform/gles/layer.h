@@ -20,7 +20,9 @@ bool ClassicGlBuilt();
 struct LayerContext;
 LayerContext* MakeLayerContext();
 // After the context was made current: the layer's state is built on first use (its programs and buffers).
-void UseLayerContext(LayerContext* context);
+// False, with no layer context current, where that could not be done (an ES call missing, a program the driver
+// does not build): the context is not to be used.
+bool UseLayerContext(LayerContext* context);
 void DropLayerContext(LayerContext* context);
 // True while a layer context is current: GL calls then go to the layer.
 bool LayerInUse();

@@ -15,12 +15,24 @@ constexpr int kMostNesting = 64;
 
 void Execute(GLuint name);
 
+// What a list called between glBegin and glEnd may do there, as GL 1.1 lets the calls themselves: set the
+// current values, give vertices, call lists.
+bool TakenInside(Op op)
+{
+    return op == Op::Colour || op == Op::Normal || op == Op::TexCoord || op == Op::Vertex || op == Op::CallList ||
+           op == Op::CallListOffset;
+}
+
 void Run(const List& list)
 {
     LayerContext& c = Current();
     Attributes& s = c.state;
     for (const ListOp& op : list.ops) {
         const float* v = op.values;
+        if (c.inside && !TakenInside(op.op)) {
+            Fail(GL_INVALID_OPERATION);
+            continue;
+        }
         switch (op.op) {
         case Op::Draw:
             if (!PrimitivesSkipped())
@@ -32,6 +44,7 @@ void Run(const List& list)
         case Op::Colour: std::copy(v, v + 4, s.colour); break;
         case Op::Normal: std::copy(v, v + 3, s.normal); break;
         case Op::TexCoord: std::copy(v, v + 2, s.texture); break;
+        case Op::Vertex: glVertex3f(v[0], v[1], v[2]); break;
         case Op::Enable: SetCapability(op.name, true); break;
         case Op::Disable: SetCapability(op.name, false); break;
         case Op::BindTexture: glBindTexture(GL_TEXTURE_2D, op.name); break;
@@ -62,8 +75,8 @@ void Execute(GLuint name)
 GLuint glGenLists(GLsizei range)
 {
     LayerContext& c = Current();
-    if (c.compiling || RefusedInside())
-        return Fail(GL_INVALID_OPERATION), 0;
+    if (RefusedInside())
+        return 0;
     if (range < 0)
         return Fail(GL_INVALID_VALUE), 0;
     if (range == 0)
@@ -125,8 +138,7 @@ void glCallList(GLuint name)
         c.compiling->ops.push_back({Op::CallList, name});
         return;
     }
-    if (!RefusedInside())
-        Execute(name);
+    Execute(name);
 }
 
 void glCallLists(GLsizei n, GLenum type, const GLvoid* names)
@@ -143,7 +155,7 @@ void glCallLists(GLsizei n, GLenum type, const GLvoid* names)
                                                          : static_cast<const GLuint*>(names)[i];
         if (c.compiling)
             c.compiling->ops.push_back({Op::CallListOffset, offset});
-        else if (!RefusedInside())
+        else
             Execute(c.state.listBase + offset);
     }
 }
@@ -162,8 +174,8 @@ void glDeleteLists(GLuint first, GLsizei range)
     LayerContext& c = Current();
     if (range < 0)
         return Fail(GL_INVALID_VALUE);
-    if (c.compiling || RefusedInside())
-        return Fail(GL_INVALID_OPERATION);
+    if (RefusedInside())
+        return;
     for (GLuint name = first; name < first + static_cast<GLuint>(range); ++name) {
         const auto found = c.lists.find(name);
         if (found == c.lists.end())
@@ -179,8 +191,8 @@ void glDeleteLists(GLuint first, GLsizei range)
 GLboolean glIsList(GLuint name)
 {
     LayerContext& c = Current();
-    if (c.compiling || RefusedInside())
-        return Fail(GL_INVALID_OPERATION), GL_FALSE;
+    if (RefusedInside())
+        return GL_FALSE;
     return c.lists.count(name) ? GL_TRUE : GL_FALSE;
 }
 

@@ -1,6 +1,7 @@
 // The ES programs that do GL 1.1's per-vertex work (modelview, lighting with GL_LIGHT0 at its defaults,
 // texture coordinate generation) and its texturing, in four variants: smooth or flat, lines or wide lines.
 #include "platform/gles/state.h"
+#include "platform/windows/seam.h"
 
 #include <cstdio>
 #include <string>
@@ -115,6 +116,7 @@ void main()
 }
 )";
 
+// The shader, or 0 (and the driver's log on stderr) where it does not compile.
 GLuint Compile(const EsCalls& es, GLenum type, const std::string& source)
 {
     const GLuint shader = es.CreateShader(type);
@@ -123,23 +125,31 @@ GLuint Compile(const EsCalls& es, GLenum type, const std::string& source)
     es.CompileShader(shader);
     GLint compiled = 0;
     es.GetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (!compiled) {
-        char log[1024] = "";
-        es.GetShaderInfoLog(shader, sizeof log, nullptr, log);
-        fprintf(stderr, "korvale: the GL layer's shader does not compile: %s\n", log);
-    }
-    return shader;
+    if (compiled)
+        return shader;
+    char log[1024] = "";
+    es.GetShaderInfoLog(shader, sizeof log, nullptr, log);
+    fprintf(stderr, "korvale: the GL layer's shader does not compile: %s\n", log);
+    es.DeleteShader(shader);
+    return 0;
 }
 
-Program Link(const EsCalls& es, bool flat, bool wide)
+// False (and the driver's log on stderr) where the program does not build; a harness can make it fail, as a
+// driver that refuses the shaders would.
+bool Link(const EsCalls& es, bool flat, bool wide, Program& p)
 {
     std::string header = "#version 300 es\n";
     header += flat ? "#define FLAT flat\n#define FLATSHADE\n" : "#define FLAT\n";
     if (wide)
         header += "#define WIDE\n";
+    const std::string refused = PlatformCallFails("LayerProgram") ? "not a statement\n" : "";
     const GLuint vertex = Compile(es, GL_VERTEX_SHADER, header + kVertexShader);
-    const GLuint fragment = Compile(es, GL_FRAGMENT_SHADER, header + kFragmentShader);
-    Program p;
+    const GLuint fragment = Compile(es, GL_FRAGMENT_SHADER, header + kFragmentShader + refused);
+    if (!vertex || !fragment) {
+        es.DeleteShader(vertex);
+        es.DeleteShader(fragment);
+        return false;
+    }
     p.name = es.CreateProgram();
     es.AttachShader(p.name, vertex);
     es.AttachShader(p.name, fragment);
@@ -152,6 +162,7 @@ Program Link(const EsCalls& es, bool flat, bool wide)
         char log[1024] = "";
         es.GetProgramInfoLog(p.name, sizeof log, nullptr, log);
         fprintf(stderr, "korvale: the GL layer's program does not link: %s\n", log);
+        return false;
     }
     p.projection = es.GetUniformLocation(p.name, "uProjection");
     p.modelView = es.GetUniformLocation(p.name, "uModelView");
@@ -167,15 +178,17 @@ Program Link(const EsCalls& es, bool flat, bool wide)
     p.sampler = es.GetUniformLocation(p.name, "uTexture");
     es.UseProgram(p.name);
     es.Uniform1i(p.sampler, 0);
-    return p;
+    return true;
 }
 
 }  // namespace
 
-void BuildPrograms(LayerContext& c)
+bool BuildPrograms(LayerContext& c)
 {
     for (int i = 0; i < 4; ++i)
-        c.programs[i] = Link(c.es, i & 1, i & 2);
+        if (!Link(c.es, i & 1, i & 2, c.programs[i]))
+            return false;
+    return true;
 }
 
 }  // namespace layer

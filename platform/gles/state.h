@@ -63,7 +63,7 @@ struct Attributes {
 
 // What a list does when called: its draws and its state changes, in order.
 enum class Op : unsigned char {
-    Draw, Translate, Rotate, Scale, Colour, Normal, TexCoord, Enable, Disable, BindTexture, CallList,
+    Draw, Translate, Rotate, Scale, Colour, Normal, TexCoord, Vertex, Enable, Disable, BindTexture, CallList,
     CallListOffset, ListBase, PushMatrix, PopMatrix, MatrixMode, LoadIdentity,
 };
 
@@ -113,6 +113,7 @@ struct Pointing {
 
 struct LayerContext {
     bool built = false;  // its ES objects exist (made on first use, with the context current)
+    bool usable = false;  // they were all made: every ES call found, every program built
     layer::EsCalls es;
     GLenum error = GL_NO_ERROR;  // the first the layer found since glGetError last asked
 
@@ -177,8 +178,9 @@ void EmitLine(const Vertex& a, const Vertex& b);
 // Draws vertices of a list's buffer with the current modelview, taking what the list did not set from the
 // current values.
 void DrawList(const List& list, const ListOp& draw);
-// Makes the programs and buffers of the current context: on its first use.
-void BuildContext(LayerContext& context);
+// Makes the programs and buffers of the current context: on its first use. False when an ES call is missing or
+// a program does not build.
+bool BuildContext(LayerContext& context);
 // Brings ES's own state in line with the layer's (after glPopAttrib and on first use).
 void ApplyEsState();
 

@@ -13,7 +13,9 @@ namespace {
 int Channels(GLenum format)
 {
     switch (format) {
+    case GL_ALPHA:
     case GL_LUMINANCE: return 1;
+    case GL_LUMINANCE_ALPHA: return 2;
     case GL_RGB: return 3;
     case GL_RGBA: return 4;
     default: return 0;
@@ -24,9 +26,14 @@ int Channels(GLenum format)
 GLenum Unsized(GLint internalFormat)
 {
     switch (internalFormat) {
+    case GL_ALPHA:
+    case GL_ALPHA8: return GL_ALPHA;
     case 1:
     case GL_LUMINANCE:
     case GL_LUMINANCE8: return GL_LUMINANCE;
+    case 2:
+    case GL_LUMINANCE_ALPHA:
+    case GL_LUMINANCE8_ALPHA8: return GL_LUMINANCE_ALPHA;
     case 3:
     case GL_RGB:
     case GL_RGB8: return GL_RGB;
@@ -36,6 +43,10 @@ GLenum Unsized(GLint internalFormat)
     default: return 0;
     }
 }
+
+// ES samples an alpha texture black, which GL_MODULATE would multiply the colour by; GL 1.1 keeps the
+// colour. It is stored white, with its alpha.
+GLenum Uploaded(GLenum stored) { return stored == GL_ALPHA ? GL_LUMINANCE_ALPHA : stored; }
 
 }  // namespace
 
@@ -91,14 +102,15 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
         return Fail(GL_INVALID_VALUE);  // ES has no borders; the program draws none
     LayerContext& c = Current();
     Flush();
-    if (stored == format || !pixels) {
-        c.es.TexImage2D(target, level, static_cast<GLint>(stored), width, height, 0, stored, type, pixels);
+    const GLenum uploaded = Uploaded(stored);
+    if (uploaded == format || !pixels) {
+        c.es.TexImage2D(target, level, static_cast<GLint>(uploaded), width, height, 0, uploaded, type, pixels);
         return;
     }
-    // ES stores what it is given: other components are made here, as GL 1.1 would make them.
+    // ES stores what it is given: other components are made here, as GL 1.1 would make them, through RGBA.
     GLint alignment = 4;
     c.es.GetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    const int from = Channels(format), to = Channels(stored);
+    const int from = Channels(format), to = Channels(uploaded);
     const size_t row = (static_cast<size_t>(width) * from + alignment - 1) / alignment * alignment;
     std::vector<GLubyte> converted(static_cast<size_t>(width) * height * to);
     const auto* source = static_cast<const GLubyte*>(pixels);
@@ -106,16 +118,24 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
         for (int x = 0; x < width; ++x) {
             const GLubyte* p = source + y * row + x * from;
             GLubyte* q = &converted[(static_cast<size_t>(y) * width + x) * to];
-            const GLubyte luminance = p[0];  // GL 1.1 takes red as luminance
-            const GLubyte rgba[4] = {p[0], from >= 3 ? p[1] : luminance, from >= 3 ? p[2] : luminance,
-                                     from == 4 ? p[3] : GLubyte(255)};
-            if (to == 1)
+            GLubyte rgba[4] = {p[0], p[0], p[0], 255};  // luminance as red, green and blue
+            if (format == GL_ALPHA)
+                rgba[0] = rgba[1] = rgba[2] = 0, rgba[3] = p[0];
+            else if (format == GL_LUMINANCE_ALPHA)
+                rgba[3] = p[1];
+            else if (from >= 3)
+                rgba[1] = p[1], rgba[2] = p[2], rgba[3] = from == 4 ? p[3] : GLubyte(255);
+            // GL 1.1 takes red as luminance.
+            if (uploaded == GL_LUMINANCE)
                 q[0] = rgba[0];
-            for (int k = 0; k < to && to > 1; ++k)
-                q[k] = rgba[k];
+            else if (uploaded == GL_LUMINANCE_ALPHA)
+                q[0] = stored == GL_ALPHA ? GLubyte(255) : rgba[0], q[1] = rgba[3];
+            else
+                for (int k = 0; k < to; ++k)
+                    q[k] = rgba[k];
         }
     c.es.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    c.es.TexImage2D(target, level, static_cast<GLint>(stored), width, height, 0, stored, type, converted.data());
+    c.es.TexImage2D(target, level, static_cast<GLint>(uploaded), width, height, 0, uploaded, type, converted.data());
     c.es.PixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }
 

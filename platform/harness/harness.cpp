@@ -99,7 +99,7 @@ void HarnessResizeWindow(int width, int height)
 bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height)
 {
     HGLRC context = CurrentContext();
-    if (!context || PlatformCallFails("glReadPixels"))
+    if (!context)
         return false;
     // With a size of its own the harness reads what its window shows, black bars included; without one, the
     // picture as drawn (the demo's 640 x 480).
@@ -110,15 +110,26 @@ bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height)
         BindPictureForReading(context, &width, &height);
     }
     std::vector<uint8_t> rows(static_cast<size_t>(width) * height * ReadChannels());
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, ReadFormat(), GL_UNSIGNED_BYTE, rows.data());
+    const bool read = ReadPicture(width, height, rows.data());
     BindDrawTarget(context);
-    CopyRowsTopFirst(rows.data(), width, height, rgb);
-    return true;
+    if (read)
+        CopyRowsTopFirst(rows.data(), width, height, rgb);
+    return read;
 }
 
 GLenum ReadFormat() { return ChosenGlApi() == GlApi::Es ? GL_RGBA : GL_RGB; }
 int ReadChannels() { return ChosenGlApi() == GlApi::Es ? 4 : 3; }
+
+bool ReadPicture(int width, int height, void* pixels)
+{
+    const GLenum format = PlatformCallFails("glReadPixels") ? GL_NONE : ReadFormat();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, format, GL_UNSIGNED_BYTE, pixels);
+    bool read = true;
+    while (glGetError() != GL_NO_ERROR)
+        read = false;
+    return read;
+}
 
 void CopyRowsTopFirst(const uint8_t* rows, int width, int height, std::vector<uint8_t>& rgb)
 {

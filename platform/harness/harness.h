@@ -22,9 +22,10 @@ void HarnessPostMessage(UINT message, WPARAM wParam, LPARAM lParam);
 // Resize the demo window's client area as its user would; the window system's size event follows.
 void HarnessResizeWindow(int width, int height);
 
-// Read the current picture as RGB rows, top row first. False without a current context or when the read
-// fails ("glReadPixels" among the harness's failures). Under a harness with a size, the picture comes back as
-// the window shows it: at the drawable's size, 4:3 with black bars.
+// Read the current picture as RGB rows, top row first. False without a current context or when the GL reports
+// an error for the read ("glReadPixels" among the harness's failures), one it had before included. Under a
+// harness with a size, the picture comes back as the window shows it: at the drawable's size, 4:3 with black
+// bars.
 bool HarnessReadFrame(std::vector<uint8_t>& rgb, int& width, int& height);
 
 // What a read-back one frame late gave: the picture, none yet (nothing was started before), or a failure.

@@ -86,7 +86,7 @@ FrameRead HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& heig
 #endif
     if (atOnce)
         return HarnessReadFrame(rgb, width, height) ? FrameRead::Picture : FrameRead::Failed;
-    if (!context || !Prepare(context) || PlatformCallFails("glReadPixels"))
+    if (!context || !Prepare(context))
         return FrameRead::Failed;
     const int index = readback.next;
     int w = 0, h = 0;
@@ -96,10 +96,11 @@ FrameRead HarnessReadFrameLater(std::vector<uint8_t>& rgb, int& width, int& heig
         readback.data(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(w) * h * ReadChannels(), nullptr, GL_STREAM_READ);
     readback.width[index] = w;
     readback.height[index] = h;
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, ReadFormat(), GL_UNSIGNED_BYTE, nullptr);
+    const bool read = ReadPicture(w, h, nullptr);
     readback.bind(GL_PIXEL_PACK_BUFFER, 0);
     BindDrawTarget(context);
+    if (!read)
+        return FrameRead::Failed;
     readback.pending[index] = true;
     readback.next = 1 - index;
     return Collect(1 - index, rgb, width, height);

@@ -110,9 +110,13 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
         return FALSE;
     if (SDL_GL_MakeCurrent(dc->window->sdl, context->context) != 0)
         return FALSE;
-    // Before the picture's first GL calls, which on ES go through the layer.
-    if (context->layer)
-        UseLayerContext(context->layer);
+    // Before the picture's first GL calls, which on ES go through the layer. A layer that cannot be set up
+    // leaves no context current, as a failed activation does on Windows.
+    if (context->layer && !UseLayerContext(context->layer)) {
+        SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
+        current = nullptr;
+        return FALSE;
+    }
     PrepareContextPicture(context);
     current = context;
     BindDrawTarget(context);
@@ -145,6 +149,9 @@ BOOL WINAPI SwapBuffers(HDC dc)
 {
     if (!dc || !current || current->window != dc->window)
         return FALSE;
+    // A harness can have the GL refuse a call of the picture, as a fault of the program's drawing would.
+    if (PlatformCallFails("GlError"))
+        glEnable(GL_NONE);
     // The picture is finished: what the GL layer still holds is drawn before anything reads or shows it.
     FlushLayer();
     const bool drawn = !current->dropping;

@@ -59,12 +59,14 @@ struct Harness {
 // Every operation a harness can make fail, by the name the stand-ins pass to PlatformCallFails. Besides the
 // Windows calls: the GL's framebuffer objects (as if it had none) and the picture's off-screen targets, one
 // name a way, each refused as an incomplete target (made on a context's first activation and again on each
-// resize of a native picture).
+// resize of a native picture); with the GL layer, each lookup of an ES call (EsEntryPoint) and each of the
+// layer's programs (LayerProgram, given a shader the driver does not compile), both on a context's first
+// activation; and GlError, a GL call refused as each picture is finished (at SwapBuffers).
 inline constexpr const char* kFailableOperations[] = {
     "ChangeDisplaySettingsA", "ChoosePixelFormat", "ClassicTarget", "CreateWindowExA", "DestroyWindow",
-    "FMUSIC_LoadSong", "FSOUND_Init", "FramebufferObjects", "GetDC", "MultisampledTarget", "RegisterClassA",
-    "ReleaseDC", "SetPixelFormat", "SingleSampledTarget", "UnregisterClassA", "glReadPixels", "wglCreateContext",
-    "wglDeleteContext", "wglMakeCurrent"};
+    "EsEntryPoint", "FMUSIC_LoadSong", "FSOUND_Init", "FramebufferObjects", "GetDC", "GlError", "LayerProgram",
+    "MultisampledTarget", "RegisterClassA", "ReleaseDC", "SetPixelFormat", "SingleSampledTarget",
+    "UnregisterClassA", "glReadPixels", "wglCreateContext", "wglDeleteContext", "wglMakeCurrent"};
 
 // The installed harness, null in the shipped program.
 const Harness* CurrentHarness();

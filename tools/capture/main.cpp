@@ -43,7 +43,7 @@ struct Run {
     std::vector<int16_t> audioBuffer = std::vector<int16_t>(2 * kSoundFramesPerFrame);
     std::vector<uint8_t> rgb;
     long dropped = 0;  // pictures dropped (--drop-pictures)
-    long glErrors = 0;  // presented pictures after which the GL had an error to tell
+    long glErrors = 0;  // pictures drawn after which the GL had an error to tell
     GLenum firstGlError = GL_NO_ERROR;
     long firstGlErrorCall = -1;
 };
@@ -146,7 +146,9 @@ void OnIdle()
         BenchFrameBegins(PhaseOf(run.startDemoFrame, run.startPlanet));
 }
 
-void OnPresent()
+// Counts the picture just drawn when the GL has an error to tell, and clears them: a picture is then read with
+// none pending.
+void TakeGlErrors()
 {
     if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
         if (run.glErrors++ == 0) {
@@ -156,6 +158,11 @@ void OnPresent()
         while (glGetError() != GL_NO_ERROR) {
         }
     }
+}
+
+void OnPresent()
+{
+    TakeGlErrors();
     StartupFirstPresent();
     run.dropped += HarnessPictureDropped();
     WriteListedFrame();
@@ -226,6 +233,7 @@ int main(int argc, char** argv)
         run.options.frameRanges.empty() && !run.options.allFrames && run.options.videoPath.empty();
     // The last call's picture is never presented: the loop ends before SwapBuffers.
     harness.onRelease = [] {
+        TakeGlErrors();
         WriteListedFrame();
         FinishRender();
         VideoAddFrame(true);
@@ -251,7 +259,8 @@ int main(int argc, char** argv)
         if (!ok || !closed)
             WriteFailed(run.options.audioPath);
     }
-    if (!VideoFinish() || run.failed)
+    // A GL error is a fault of the drawing, whatever the pictures show: the run goes on and ends in failure.
+    if (!VideoFinish() || run.failed || run.glErrors)
         exitCode = exitCode ? exitCode : 3;
     if (run.options.bench)
         PrintBench(width, height);
