@@ -28,6 +28,7 @@ bool UseLayerContext(LayerContext*) { return true; }
 void DropLayerContext(LayerContext*) {}
 bool LayerInUse() { return false; }
 void FlushLayer() {}
+void LayerFramebufferBound() {}
 void SkipPrimitives(bool) {}
 bool PrimitivesSkipped() { return false; }
 #else

@@ -61,9 +61,9 @@ void Use(Shape shape, const Matrix& modelView, const float* normalMatrix)
     v.lineWidth = s.lineWidth;
     v.multisampled = 0;
     if (wide) {
-        GLint sampleBuffers = 0;
-        es.GetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
-        v.multisampled = sampleBuffers > 0;
+        if (c.sampleBuffers < 0)
+            es.GetIntegerv(GL_SAMPLE_BUFFERS, &c.sampleBuffers);
+        v.multisampled = c.sampleBuffers > 0;
     }
     const UniformValues& was = p.given;
     const bool all = !p.givenAny;
@@ -211,17 +211,17 @@ void Flush()
     const GLintptr at = static_cast<GLintptr>(c.streamOffset) * kStride;
     const GLsizeiptr size = static_cast<GLsizeiptr>(n) * kStride;
 #ifdef __EMSCRIPTEN__
-    void* mapped = nullptr;  // WebGL maps nothing: a mapping would be a copy made by hand
+    es.BufferSubData(GL_ARRAY_BUFFER, at, size, c.batch.data());
 #else
     void* mapped = es.MapBufferRange(GL_ARRAY_BUFFER, at, size,
                                      GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
-#endif
     if (mapped) {
         std::memcpy(mapped, c.batch.data(), static_cast<size_t>(size));
         es.UnmapBuffer(GL_ARRAY_BUFFER);
     } else {
         es.BufferSubData(GL_ARRAY_BUFFER, at, size, c.batch.data());
     }
+#endif
     // The batch is in eye space already.
     Use(c.batchShape, kIdentity, kIdentity3);
     const bool wide = Wide(c.batchShape);

@@ -47,7 +47,6 @@
     X(GLboolean, IsTexture, (GLuint texture))                                                                \
     X(void, LineWidth, (GLfloat width))                                                                      \
     X(void, LinkProgram, (GLuint program))                                                                   \
-    X(void*, MapBufferRange, (GLenum target, GLintptr offset, GLsizeiptr length, GLbitfield access))         \
     X(void, PixelStorei, (GLenum name, GLint value))                                                         \
     X(void, ReadBuffer, (GLenum mode))                                                                       \
     X(void, ReadPixels, (GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum type, void* pixels))  \
@@ -62,7 +61,6 @@
     X(void, Uniform2i, (GLint location, GLint x, GLint y))                                                   \
     X(void, UniformMatrix3fv, (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value))    \
     X(void, UniformMatrix4fv, (GLint location, GLsizei count, GLboolean transpose, const GLfloat* value))    \
-    X(GLboolean, UnmapBuffer, (GLenum target))                                                               \
     X(void, UseProgram, (GLuint program))                                                                    \
     X(void, VertexAttrib2f, (GLuint index, GLfloat x, GLfloat y))                                            \
     X(void, VertexAttrib3f, (GLuint index, GLfloat x, GLfloat y, GLfloat z))                                 \
@@ -70,7 +68,18 @@
     X(void, VertexAttribDivisor, (GLuint index, GLuint divisor))                                             \
     X(void, VertexAttribPointer,                                                                             \
       (GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride, const void* pointer))    \
-    X(void, Viewport, (GLint x, GLint y, GLsizei width, GLsizei height))
+    X(void, Viewport, (GLint x, GLint y, GLsizei width, GLsizei height))                                     \
+    KORVALE_ES_MAPPING(X)
+
+// WebGL maps no buffer: a page streams its vertices with glBufferSubData and asks for no mapping calls, which
+// only an emulation costing every draw a check would give it.
+#ifdef __EMSCRIPTEN__
+#define KORVALE_ES_MAPPING(X)
+#else
+#define KORVALE_ES_MAPPING(X)                                                                                   \
+    X(void*, MapBufferRange, (GLenum target, GLintptr offset, GLsizeiptr length, GLbitfield access))         \
+    X(GLboolean, UnmapBuffer, (GLenum target))
+#endif
 
 namespace layer {
 

@@ -24,6 +24,8 @@ bool UseLayerContext(LayerContext* context)
         context->usable = layer::BuildContext(*context);
     if (context && !context->usable)
         current = nullptr;
+    if (current)
+        current->sampleBuffers = -1;  // another context's framebuffer may be bound now
     return current == context;
 }
 
@@ -40,6 +42,12 @@ void FlushLayer()
 {
     if (current)
         layer::Flush();
+}
+
+void LayerFramebufferBound()
+{
+    if (current)
+        current->sampleBuffers = -1;
 }
 
 namespace layer {

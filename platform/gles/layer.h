@@ -28,6 +28,8 @@ void DropLayerContext(LayerContext* context);
 bool LayerInUse();
 // Draws what the layer holds back, before the platform copies or reads the picture behind its back.
 void FlushLayer();
+// The platform bound another framebuffer to draw into: what the layer learnt of the one before is stale.
+void LayerFramebufferBound();
 // While set, the picture being drawn is dropped: its immediate-mode primitives are left out at once (not
 // while a display list is compiled), while every other call (colours, matrices, state, lists) runs as ever.
 // Where the program's GL names are not its own (Windows) this does nothing.

@@ -114,6 +114,9 @@ struct Pointing {
 struct LayerContext {
     bool built = false;  // its ES objects exist (made on first use, with the context current)
     bool usable = false;  // they were all made: every ES call found, every program built
+    // GL_SAMPLE_BUFFERS of the framebuffer drawn into, asked once after each bind (-1: not yet): a query is a
+    // round trip to the GPU process in a browser, and wide lines need it on every draw.
+    GLint sampleBuffers = -1;
     layer::EsCalls es;
     GLenum error = GL_NO_ERROR;  // the first the layer found since glGetError last asked
 

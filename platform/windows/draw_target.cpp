@@ -16,7 +16,7 @@ namespace {
 
 PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
 PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
-PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
+PFNGLBINDFRAMEBUFFERPROC bindFramebufferCall;
 PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
 PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
 PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
@@ -25,6 +25,14 @@ PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC renderbufferStorageMultisample;
 PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
 PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
 PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
+
+// Every bind goes through here, so that the GL layer hears of each framebuffer drawn into.
+void Bind(GLenum which, unsigned framebuffer)
+{
+    bindFramebufferCall(which, framebuffer);
+    if (which != GL_READ_FRAMEBUFFER)
+        LayerFramebufferBound();
+}
 
 template <typename Call>
 bool Load(Call& call, const char* name, const char* suffix)
@@ -80,7 +88,7 @@ bool LoadFramebufferCalls(char* why, int whySize)
     }
     bool loaded = Load(genFramebuffers, "glGenFramebuffers", suffix) &&
                   Load(deleteFramebuffers, "glDeleteFramebuffers", suffix) &&
-                  Load(bindFramebuffer, "glBindFramebuffer", suffix) &&
+                  Load(bindFramebufferCall, "glBindFramebuffer", suffix) &&
                   Load(genRenderbuffers, "glGenRenderbuffers", suffix) &&
                   Load(deleteRenderbuffers, "glDeleteRenderbuffers", suffix) &&
                   Load(bindRenderbuffer, "glBindRenderbuffer", suffix) &&
@@ -129,19 +137,19 @@ GLenum MakeDrawTarget(DrawTarget& target, int width, int height, int samples)
         genFramebuffers(1, &target.resolveFramebuffer);
         genRenderbuffers(1, &target.resolveBuffer);
         stored = Store(target.resolveBuffer, 0, GL_RGBA8, width, height);
-        bindFramebuffer(GL_FRAMEBUFFER, target.resolveFramebuffer);
+        Bind(GL_FRAMEBUFFER, target.resolveFramebuffer);
         framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.resolveBuffer);
         status = checkFramebufferStatus(GL_FRAMEBUFFER);
     }
     bindRenderbuffer(GL_RENDERBUFFER, 0);
-    bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    Bind(GL_FRAMEBUFFER, target.framebuffer);
     framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colourBuffer);
     framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depthBuffer);
     if (status == GL_FRAMEBUFFER_COMPLETE)
         status = checkFramebufferStatus(GL_FRAMEBUFFER);
     if (!stored && status == GL_FRAMEBUFFER_COMPLETE)
         status = GL_FRAMEBUFFER_UNSUPPORTED;
-    bindFramebuffer(GL_FRAMEBUFFER, 0);
+    Bind(GL_FRAMEBUFFER, 0);
     if (status != GL_FRAMEBUFFER_COMPLETE)
         DeleteDrawTarget(target);
     return status;
@@ -151,7 +159,7 @@ void DeleteDrawTarget(DrawTarget& target)
 {
     FlushLayer();
     if (target.framebuffer) {
-        bindFramebuffer(GL_FRAMEBUFFER, 0);
+        Bind(GL_FRAMEBUFFER, 0);
         deleteFramebuffers(1, &target.framebuffer);
         deleteRenderbuffers(1, &target.colourBuffer);
         deleteRenderbuffers(1, &target.depthBuffer);
@@ -167,19 +175,19 @@ void DeleteDrawTarget(DrawTarget& target)
 void BindFramebuffer(GLenum which, unsigned framebuffer)
 {
     FlushLayer();
-    bindFramebuffer(which, framebuffer);
+    Bind(which, framebuffer);
 }
 
 void BindTargetForReading(const DrawTarget& target)
 {
     FlushLayer();
-    bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
+    Bind(GL_READ_FRAMEBUFFER, target.framebuffer);
     if (!target.resolveFramebuffer)
         return;
-    bindFramebuffer(GL_DRAW_FRAMEBUFFER, target.resolveFramebuffer);
+    Bind(GL_DRAW_FRAMEBUFFER, target.resolveFramebuffer);
     blitFramebuffer(0, 0, target.width, target.height, 0, 0, target.width, target.height, GL_COLOR_BUFFER_BIT,
                     GL_NEAREST);
-    bindFramebuffer(GL_READ_FRAMEBUFFER, target.resolveFramebuffer);
+    Bind(GL_READ_FRAMEBUFFER, target.resolveFramebuffer);
 }
 
 void CopyFramebuffer(int width, int height, int left, int bottom, int toWidth, int toHeight, GLenum filter)

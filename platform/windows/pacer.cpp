@@ -83,6 +83,11 @@ void PageSwap()
 }
 
 const PacerDevice defaultDevice{SdlNow, PageSleep, PageSwapInterval, PageSwap, SoundDeviceTaken, YieldToBrowser};
+
+// The page's waits are called directly, never through the device: Asyncify follows only direct calls.
+void DeviceSleep(double seconds) { PageSleep(seconds); }
+void DeviceSwap() { PageSwap(); }
+void DevicePass() { YieldToBrowser(); }
 #else
 
 void SdlSleep(double seconds)
@@ -133,6 +138,16 @@ struct Pacer {
 Pacer pacer;
 
 double Now() { return pacer.device->now(); }
+
+#ifndef __EMSCRIPTEN__
+void DeviceSleep(double seconds) { pacer.device->sleep(seconds); }
+void DeviceSwap() { pacer.device->swap(); }
+void DevicePass()
+{
+    if (pacer.device->pass)
+        pacer.device->pass();
+}
+#endif
 
 double ClockNow()
 {
@@ -202,7 +217,7 @@ void WaitUntil(double due, double now)
     const double wait = due - now;
     const double until = device.now() + wait;
     if (wait > kSpinMargin)
-        device.sleep(wait - kSpinMargin);
+        DeviceSleep(wait - kSpinMargin);
     while (device.now() < until) {
     }
 }
@@ -232,7 +247,7 @@ void Present(double due, double lag)
             SetInterval(pacer.vsyncInterval);
         pacer.behind = false;
     }
-    pacer.device->swap();
+    DeviceSwap();
     pacer.lastShown = Now();
     ++pacer.figures.drawn;
 }
@@ -285,8 +300,7 @@ bool PacerEndFrame(bool drawn)
         pacer.drawCost = Now() - began;
     } else {
         ++pacer.figures.dropped;
-        if (pacer.device->pass)
-            pacer.device->pass();
+        DevicePass();
     }
     ++pacer.scheduled;
     ++pacer.figures.frames;

@@ -32,7 +32,8 @@ struct PacerStatistics {
     bool byTheSound = false;  // the last frame was due by the sound's clock, not the wall's
 };
 
-// The device the pacer uses from now on (null: SDL's); the schedule starts again at the next frame.
+// The device the pacer uses from now on (null: SDL's); the schedule starts again at the next frame. A page
+// keeps its own sleep, swap and pass, which Asyncify must reach by direct calls.
 void PacerUse(const PacerDevice* device);
 // Every picture drawn, whatever it costs: the demo then falls behind its music where the GL is too slow.
 void PacerDrawEveryPicture(bool every);

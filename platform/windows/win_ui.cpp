@@ -222,6 +222,11 @@ bool EnsureVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
+#ifdef __EMSCRIPTEN__
+    // The page yields only where the program says (its pacer): SDL's own yield in a swap would come through an
+    // indirect call, which the page's Asyncify does not follow.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
+#endif
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "korvale: no window system: %s\n", SDL_GetError());
         return false;
