@@ -5,8 +5,11 @@
 
   const params = new URLSearchParams(location.search);
   const testArgs = params.get('test');
-  const testMode = testArgs !== null;
-  const runName = params.get('name') || 'run';
+  const runName = params.has('name') ? params.get('name') : 'run';
+  // Only on the developer's own machine: a link to a deployed page must not turn a visitor's browser into a
+  // capture run that POSTs to the host. Elsewhere ?test= is ignored and the page is the ordinary one.
+  const atHome = /^(localhost|127(\.\d{1,3}){3}|\[::1\])$/.test(location.hostname);
+  const testMode = testArgs !== null && atHome && /^[A-Za-z0-9_-]+$/.test(runName);
   const program = testMode ? 'korvale-capture' : 'korvale';
   const outDir = '/out';
 
