@@ -598,7 +598,8 @@ function noElementFullscreen() {
   Object.defineProperty(Document.prototype, 'webkitFullscreenEnabled', { get: () => false });
 }
 
-// Where the start screen's contents lie; the document's scroll size alone misses them, the screens being fixed.
+// Where the start screen's contents lie. The document's scroll size is printed but not checked: the screens
+// being fixed, it stays the viewport's however far their contents overflow (it did on a phone on its side).
 function startScreenBox() {
   const start = document.getElementById('start');
   const shown = [...start.children].filter(c => c.getClientRects().length > 0);
@@ -638,7 +639,6 @@ async function stepMobile() {
       `the start screen's contents from x=${fit.left.toFixed(0)} to ${fit.right.toFixed(0)}, ` +
       `y=${fit.top.toFixed(0)} to ${fit.bottom.toFixed(0)}, overflowing by ${fit.overflow}; shown: ${fit.shown.join(' ')}`);
     figure('mobile', `${orientation}: start screen ${await shot(page, `${name}-start.png`)}`);
-    check(fit.scroll[0] <= width && fit.scroll[1] <= height, 'the document scrolls');
     check(fit.left >= 0 && fit.top >= 0 && fit.right <= width && fit.bottom <= height && fit.overflow <= 0,
       'the start screen does not fit the viewport');
     check(fit.shown.includes('.keys.by-touch') && !fit.shown.includes('.keys.by-keys'),
