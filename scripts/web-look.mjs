@@ -616,8 +616,9 @@ function startScreenBox() {
 
 const controlShown = page => page.locator('#touch').isVisible();
 
-// A phone in chromium's mobile emulation, upright and on its side, driven by touch alone. Sound is held back
-// until a gesture, as a phone's browser does. On its side the phone has no full screen for elements, as an
+// A phone in chromium's mobile emulation, upright and on its side, driven by touch alone: the start screen, the
+// picture, a held touch, the control and the keys it sends, full screen, the end. Sound is held back until a
+// gesture, as a phone's browser does. On its side the phone has no full screen for elements, as an
 // iPhone: there "Full screen" must fill the viewport instead of failing.
 async function stepMobile() {
   for (const [orientation, width, height] of [['portrait', 390, 844], ['landscape', 844, 390]]) {
@@ -701,7 +702,29 @@ async function stepMobile() {
     check(box.x >= 0 && box.y >= 0 && box.x + box.width <= width && box.y + box.height <= height,
       'the control reaches out of the viewport');
 
-    await page.touchscreen.tap(width / 2, height / 2);
+    // The control's keys reach the demo: music off silences it, song 1 brings it back. A second of sound is
+    // taken once the key has had time to act (the sound runs about 0.4 s ahead of the picture).
+    const showControl = async () => {
+      if (!(await controlShown(page))) await page.touchscreen.tap(width / 2, height / 2);
+      await page.locator('#touch').waitFor({ state: 'visible', timeout: 5000 });
+    };
+    const loudness = async button => {
+      await showControl();
+      const before = await page.evaluate(() => window.__look.audio.seconds.at(-1).rms);
+      await page.getByRole('button', { name: button, exact: true }).tap();
+      const at = await page.evaluate(() => performance.now());
+      await page.waitForFunction(t => window.__look.audio.seconds.some(s => s.at > t + 1800), at,
+        { timeout: 15000, polling: 100 });
+      return [before, await page.evaluate(t => window.__look.audio.seconds.find(s => s.at > t + 1800).rms, at)];
+    };
+    const dB = v => (v > 0 ? `${(20 * Math.log10(v)).toFixed(1)} dBFS` : '-inf dBFS');
+    const [playing, off] = await loudness('Music off');
+    const [, back] = await loudness('Song 1');
+    figure('mobile', `${orientation}: the sound's RMS ${dB(playing)} before "Music off", ${dB(off)} after it, ` +
+      `${dB(back)} after "Song 1"`);
+    check(playing > 0.003 && off < 0.003 && back > 0.003, 'the control\'s music keys did not reach the demo');
+
+    await showControl();
     await page.getByRole('button', { name: 'Full screen' }).tap();
     await page.waitForFunction(() => document.fullscreenElement || document.documentElement.classList.contains('filled'),
       null, { timeout: 5000 }).catch(() => {});
