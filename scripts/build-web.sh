@@ -112,14 +112,15 @@ configure_against_prefix "$out/build"
 emcmake cmake -S "$root" -B "$out/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/emscripten-wasm32.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKORVALE_WEB_DATA="$root/build" > "$out/configure.log"
 cmake --build "$out/build" -j "$jobs" --target korvale korvale-capture
-# One folder to serve: the page, the program, its data and the title's font. The zip is what a web host
-# needs (the capture tool only serves the test mode).
+# One folder to serve: the page, the program, its data and the title's font, and the capture tool for the test
+# mode at home. The zip is what a web host needs: the page and the demo, named one by one, never the capture
+# tool (a deployed page ignores ?test=, and the tool has no business on a public host).
 for program in korvale korvale-capture; do
   cp "$out/build/$program.js" "$out/build/$program.wasm" "$out/build/$program.data" "$out/"
 done
 cp "$root/platform/web/index.html" "$root/platform/web/page.js" "$root/platform/web/page.css" "$root/Korvale.ttf" \
   "$root/Korvale-LICENSE.txt" "$out/"
-(cd "$out" && rm -f korvale-web.zip &&
-  zip -q -X korvale-web.zip index.html page.js page.css korvale.js korvale.wasm korvale.data Korvale.ttf \
-    Korvale-LICENSE.txt)
+page=(index.html page.js page.css Korvale.ttf Korvale-LICENSE.txt)
+demo=(korvale.js korvale.wasm korvale.data)
+(cd "$out" && rm -f korvale-web.zip && zip -q -X korvale-web.zip "${page[@]}" "${demo[@]}")
 echo "build-web: $out/index.html and $out/korvale-web.zip ($(du -h "$out/korvale-web.zip" | cut -f1)); libraries in $prefix"

@@ -1,12 +1,13 @@
 // A look at the browser page as a visitor gets it, in Debian's headless chromium with software WebGL 2: load
 // time and sizes, the message without WebGL 2, the demo played through the "Window" click, the 16:9 pillarbox,
 // F1 and Escape, the sound the page sends to Web Audio, the nova's explosions heard where the timeline puts them,
-// and the pacing under 60, 120 and 144 Hz animation frames.
+// the pacing under 60, 120 and 144 Hz animation frames, a phone upright and on its side by touch, and the test
+// mode refused away from home.
 // Prints one figure a line and leaves its screenshots in --out; any step that fails ends it with exit code 1.
 // usage: node scripts/web-look.mjs [--build DIR] [--out DIR] [--only STEP[,STEP...]] [--chromium PATH]
 // (scripts/web-look.sh installs playwright-core first where it is missing)
 import { spawn, spawnSync } from 'node:child_process';
-import { existsSync, mkdirSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -14,7 +15,8 @@ import { createInterface } from 'node:readline';
 import { chromium } from './web-look/node_modules/playwright-core/index.mjs';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
-const STEPS = ['load', 'no-webgl', 'play', 'pillarbox', 'hidpi', 'fullscreen', 'sound', 'bangs', 'pacing'];
+const STEPS = ['load', 'no-webgl', 'play', 'pillarbox', 'hidpi', 'fullscreen', 'sound', 'bangs', 'pacing', 'mobile',
+  'test-mode'];
 // The demo's timeline in drawn frames (core/constants.h): the planet, the nova, the credits.
 const PLANET = 5000;
 const NOVA = 6000;
@@ -64,13 +66,15 @@ const NO_GL = ['--disable-gpu', '--disable-3d-apis'];
 let server = null;
 let baseUrl = '';
 const work = mkdtempSync(path.join(tmpdir(), 'web-look-'));
+// Where the server keeps what a test-mode page POSTs.
+const results = path.join(work, 'results');
 
 async function startServer() {
   // The page from the tree (newer than any copy in the build), the program from the build, the title's font
   // from the tree for a build folder without its copy.
   mkdirSync(path.join(work, 'font'));
   symlinkSync(path.join(root, 'Korvale.ttf'), path.join(work, 'font', 'Korvale.ttf'));
-  server = spawn('python3', [path.join(root, 'scripts/web-server.py'), '--port', '0',
+  server = spawn('python3', [path.join(root, 'scripts/web-server.py'), '--port', '0', '--results', results,
     path.join(root, 'platform/web'), options.build, path.join(work, 'font')], { stdio: ['ignore', 'pipe', 'inherit'] });
   const first = await new Promise((resolve, reject) => {
     createInterface({ input: server.stdout }).once('line', resolve);
@@ -85,7 +89,7 @@ async function startServer() {
 // optionally a tap on everything sent to the speakers.
 function instrument({ hz, audio }) {
   const look = window.__look = {
-    frames: 0, buttonsAt: null, shown: null, keys: [], audio: null, contextStates: [],
+    frames: 0, buttonsAt: null, shown: null, keys: [], released: [], audio: null, contextStates: [],
     // The demo's frame: the pacer's count (pictures dropped to keep up with the sound are not copied), else
     // the copies.
     frame: () => Math.max(look.frames, (window.Module && Module.korvaleFrames) || 0),
@@ -132,8 +136,9 @@ function instrument({ hz, audio }) {
     return blit.apply(this, a);
   };
 
-  // Seen last, after the page's own handlers: whether F1 was kept from the browser.
-  window.addEventListener('keydown', e => look.keys.push([e.key, e.defaultPrevented]));
+  // Seen last, after the page's own handlers: whether F1 was kept from the browser; the code SDL reads.
+  window.addEventListener('keydown', e => look.keys.push([e.key, e.defaultPrevented, e.keyCode]));
+  window.addEventListener('keyup', e => look.released.push([e.key, e.keyCode]));
 
   if (!audio) return;
   // Whatever reaches the destination also feeds a worklet that sums each second: peak, RMS, clipped samples.
@@ -198,13 +203,16 @@ function instrument({ hz, audio }) {
 
 // The sessions open; a failed step's are closed by the runner, their consoles kept all the same.
 const sessions = [];
+// mobile: chromium's emulation of a phone (a touch screen, the page laid out at the device's width).
+// before: a script run in the page ahead of the instrumentation.
 async function openPage(name, { gl = SOFTWARE_GL, width = 1280, height = 800, scale = 1, hz = 0, audio = false, log,
-  screen } = {}) {
+  screen, mobile = false, before } = {}) {
   const browser = await chromium.launch({ executablePath: options.chromium, headless: true, args: gl });
   const session = { name, browser, page: null };
   sessions.push(session);
   const page = session.page = await browser.newPage({ viewport: { width, height }, deviceScaleFactor: scale,
-    ...(screen ? { screen } : {}) });
+    ...(screen ? { screen } : {}), ...(mobile ? { isMobile: true, hasTouch: true } : {}) });
+  if (before) await page.addInitScript(before);
   await page.addInitScript(instrument, { hz, audio });
   page.lines = [];
   page.on('console', message => {
@@ -582,9 +590,211 @@ async function stepPacing() {
   check(off.length === 0, `frames a second not 60 within 0.5 % at ${off.join('; ')}`);
 }
 
+// An iPhone's page: no full screen for elements, none at all for the page.
+function noElementFullscreen() {
+  delete Element.prototype.requestFullscreen;
+  delete Element.prototype.webkitRequestFullscreen;
+  Object.defineProperty(Document.prototype, 'fullscreenEnabled', { get: () => false });
+  Object.defineProperty(Document.prototype, 'webkitFullscreenEnabled', { get: () => false });
+}
+
+// Where the start screen's contents lie. The document's scroll size is printed but not checked: the screens
+// being fixed, it stays the viewport's however far their contents overflow (it did on a phone on its side).
+function startScreenBox() {
+  const start = document.getElementById('start');
+  const shown = [...start.children].filter(c => c.getClientRects().length > 0);
+  const boxes = shown.map(c => c.getBoundingClientRect());
+  return {
+    scroll: [document.documentElement.scrollWidth, document.documentElement.scrollHeight],
+    viewport: [innerWidth, innerHeight],
+    overflow: Math.max(start.scrollWidth - start.clientWidth, start.scrollHeight - start.clientHeight),
+    left: Math.min(...boxes.map(b => b.left)), right: Math.max(...boxes.map(b => b.right)),
+    top: Math.min(...boxes.map(b => b.top)), bottom: Math.max(...boxes.map(b => b.bottom)),
+    shown: shown.map(c => (c.id ? '#' + c.id : '.' + c.className.split(' ').join('.'))),
+  };
+}
+
+const controlShown = page => page.locator('#touch').isVisible();
+
+// A phone in chromium's mobile emulation, upright and on its side, driven by touch alone: the start screen, the
+// picture, a held touch, the control and the keys it sends, full screen, the end. Sound is held back until a
+// gesture, as a phone's browser does. On its side the phone has no full screen for elements, as an
+// iPhone: there "Full screen" must fill the viewport instead of failing.
+async function stepMobile() {
+  for (const [orientation, width, height] of [['portrait', 390, 844], ['landscape', 844, 390]]) {
+    const iphone = orientation === 'landscape';
+    const name = `mobile-${orientation}`;
+    const session = await openPage(name, { width, height, scale: 3, mobile: true, audio: true,
+      gl: [...SOFTWARE_GL, '--autoplay-policy=document-user-activation-required'], before: iphone ? noElementFullscreen : null });
+    const { page } = session;
+    // Without a gesture this browser keeps sound back (asked from the page as it loads: whatever Playwright
+    // evaluates counts as a gesture), so the tap below is what lets it play.
+    await page.addInitScript(() => {
+      const context = new AudioContext();
+      window.__lookAudioUntouched = context.state;
+      context.close();
+    });
+    await ready(page);
+    const fit = await page.evaluate(startScreenBox);
+    figure('mobile', `${orientation}: document ${fit.scroll.join('x')} in a ${fit.viewport.join('x')} viewport; ` +
+      `the start screen's contents from x=${fit.left.toFixed(0)} to ${fit.right.toFixed(0)}, ` +
+      `y=${fit.top.toFixed(0)} to ${fit.bottom.toFixed(0)}, overflowing by ${fit.overflow}; shown: ${fit.shown.join(' ')}`);
+    figure('mobile', `${orientation}: start screen ${await shot(page, `${name}-start.png`)}`);
+    check(fit.left >= 0 && fit.top >= 0 && fit.right <= width && fit.bottom <= height && fit.overflow <= 0,
+      'the start screen does not fit the viewport');
+    check(fit.shown.includes('.keys.by-touch') && !fit.shown.includes('.keys.by-keys'),
+      'the start screen explains keys, not touches');
+    check(fit.shown.includes('.notice'), 'no notice of the flash and flicker');
+
+    const before = await page.evaluate(() => window.__lookAudioUntouched);
+    await page.getByRole('button', { name: 'Window' }).tap();
+    await page.waitForFunction(() => window.__look.frames > 0, null, { timeout: 30000 });
+    await page.waitForFunction(() => window.__look.contextStates.some(s => s.includes('running')), null,
+      { timeout: 15000 }).catch(() => {});
+    const states = await page.evaluate(() => window.__look.contextStates);
+    figure('mobile', `${orientation}: an AudioContext before any gesture: ${before}; the demo's after the tap on ` +
+      `"Window": ${states.map(s => s.slice(0, -1).join(' ')).join(', ')}`);
+    check(before === 'suspended', 'this browser lets sound play without a gesture: the check below proves nothing');
+    check(states.length > 0 && states[states.length - 1].includes('running'), 'the tap did not let the sound play');
+
+    await untilFrame(page, 400);  // the first words well in
+    const shown = await page.evaluate(() => window.__look.shown);
+    const [bufferWidth, bufferHeight] = shown.buffer;
+    figure('mobile', `${orientation}: the picture copied to ${shown.to.join(',')} (x0,y0,x1,y1) of a ` +
+      `${shown.buffer.join('x')} drawing buffer; ${await shot(page, `${name}-picture.png`)}`);
+    check(bufferWidth === 3 * width && bufferHeight === 3 * height, 'the canvas does not draw at the device\'s pixels');
+    check(iphone ? shown.to[1] === 0 && shown.to[3] === bufferHeight : shown.to[0] === 0 && shown.to[2] === bufferWidth,
+      `the picture does not fill the ${iphone ? 'height' : 'width'}`);
+
+    // A mouse moved over the picture leaves the page as it was; a held touch is the space bar, and no tap.
+    await page.mouse.move(width / 2, height / 2);
+    await page.mouse.move(width / 2 + 60, height / 2 + 40, { steps: 8 });
+    await sleep(400);
+    const afterMouse = await controlShown(page);
+    const cdp = await page.context().newCDPSession(page);
+    const spaces = () => page.evaluate(() => ({ down: window.__look.keys.filter(k => k[0] === ' ').map(k => k[2]),
+      up: window.__look.released.filter(k => k[0] === ' ').map(k => k[1]) }));
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x: width / 2, y: height / 2 }] });
+    await sleep(800);
+    const holding = await spaces();
+    await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+    await sleep(400);
+    const held = await spaces();
+    const afterHold = await controlShown(page);
+    figure('mobile', `${orientation}: the control ${afterMouse ? 'shown' : 'not shown'} after the mouse moved; ` +
+      `a touch held 0.8 s: space key down ${holding.down.length} time(s) (keyCode ${holding.down.join(',')}) while ` +
+      `held, up ${holding.up.length} then ${held.up.length} after; the control ${afterHold ? 'shown' : 'not shown'}`);
+    check(!afterMouse, 'the mouse showed the touch control');
+    check(holding.down.length === 1 && holding.down[0] === 32 && holding.up.length === 0 && held.up.length === 1 &&
+      held.up[0] === 32, 'a held touch is not the space bar held');
+    check(!afterHold, 'a held touch showed the control');
+
+    await page.touchscreen.tap(width / 2, height / 2);
+    const tapped = Date.now();
+    await page.locator('#touch').waitFor({ state: 'visible', timeout: 5000 });
+    await sleep(400);  // faded in
+    const box = await page.locator('#touch').boundingBox();
+    const labels = await page.locator('#touch button').allTextContents();
+    figure('mobile', `${orientation}: a tap shows the control at ${box.x.toFixed(0)},${box.y.toFixed(0)} ` +
+      `${box.width.toFixed(0)}x${box.height.toFixed(0)}: ${labels.join(', ')}; ${await shot(page, `${name}-control.png`)}`);
+    await page.locator('#touch').waitFor({ state: 'hidden', timeout: 10000 });
+    figure('mobile', `${orientation}: the control gone ${((Date.now() - tapped) / 1000).toFixed(1)} s after the tap`);
+    check(box.x >= 0 && box.y >= 0 && box.x + box.width <= width && box.y + box.height <= height,
+      'the control reaches out of the viewport');
+
+    // The control's keys reach the demo: music off silences it, song 1 brings it back. A second of sound is
+    // taken once the key has had time to act (the sound runs about 0.4 s ahead of the picture).
+    const showControl = async () => {
+      if (!(await controlShown(page))) await page.touchscreen.tap(width / 2, height / 2);
+      await page.locator('#touch').waitFor({ state: 'visible', timeout: 5000 });
+    };
+    const loudness = async button => {
+      await showControl();
+      const before = await page.evaluate(() => window.__look.audio.seconds.at(-1).rms);
+      await page.getByRole('button', { name: button, exact: true }).tap();
+      const at = await page.evaluate(() => performance.now());
+      await page.waitForFunction(t => window.__look.audio.seconds.some(s => s.at > t + 1800), at,
+        { timeout: 15000, polling: 100 });
+      return [before, await page.evaluate(t => window.__look.audio.seconds.find(s => s.at > t + 1800).rms, at)];
+    };
+    const dB = v => (v > 0 ? `${(20 * Math.log10(v)).toFixed(1)} dBFS` : '-inf dBFS');
+    const [playing, off] = await loudness('Music off');
+    const [, back] = await loudness('Song 1');
+    figure('mobile', `${orientation}: the sound's RMS ${dB(playing)} before "Music off", ${dB(off)} after it, ` +
+      `${dB(back)} after "Song 1"`);
+    check(playing > 0.003 && off < 0.003 && back > 0.003, 'the control\'s music keys did not reach the demo');
+
+    await showControl();
+    await page.getByRole('button', { name: 'Full screen' }).tap();
+    await page.waitForFunction(() => document.fullscreenElement || document.documentElement.classList.contains('filled'),
+      null, { timeout: 5000 }).catch(() => {});
+    const framesThen = await frames(page);
+    await sleep(1000);
+    const full = await page.evaluate(() => ({
+      element: document.fullscreenElement ? '#' + document.fullscreenElement.id : 'none',
+      filled: document.documentElement.classList.contains('filled'),
+      failure: !document.getElementById('failure').hidden,
+      label: document.getElementById('touch-fullscreen').textContent,
+    }));
+    const drawing = (await frames(page)) > framesThen;
+    figure('mobile', `${orientation}: "Full screen" (element full screen ${iphone ? 'taken away' : 'offered'}): ` +
+      `fullscreenElement ${full.element}, viewport filled ${full.filled}, failure screen ${full.failure}, ` +
+      `the button now "${full.label}", ${drawing ? 'still drawing' : 'no longer drawing'}`);
+    check(iphone ? full.filled && full.element === 'none' : full.element === '#stage', '"Full screen" did not take the screen');
+    check(!full.failure && drawing && full.label === 'Window', '"Full screen" stopped the demo or left its button');
+
+    await page.getByRole('button', { name: 'End' }).tap();
+    await page.getByRole('button', { name: 'Play again' }).waitFor({ state: 'visible', timeout: 10000 });
+    const end = await page.evaluate(() => ({ text: document.getElementById('end-text').textContent,
+      full: Boolean(document.fullscreenElement) || document.documentElement.classList.contains('filled') }));
+    figure('mobile', `${orientation}: "End": "${end.text}", ${end.full ? 'still' : 'no longer'} full screen`);
+    check(end.text === 'The demo has ended.' && !end.full, '"End" did not end the demo cleanly');
+    await closePage(session);
+  }
+}
+
+// The test mode only at home: the same link served under another host name, or with a run name that is not a
+// plain word, shows the ordinary start screen and neither loads the capture tool nor POSTs; on 127.0.0.1 it runs.
+async function stepTestMode() {
+  const session = await openPage('test-mode', { gl: [...SOFTWARE_GL, '--host-resolver-rules=MAP korvale.example 127.0.0.1'] });
+  const { page } = session;
+  const requests = [];
+  page.on('request', request => requests.push(`${request.method()} ${new URL(request.url()).pathname}`));
+  const port = new URL(baseUrl).port;
+  const link = (host, name) => `http://${host}:${port}/index.html?test=${encodeURIComponent('--until 2')}&name=${name}`;
+  const posted = () => (existsSync(results) ? readdirSync(results) : []);
+  for (const [what, url, picture] of [['served as korvale.example', link('korvale.example', 'look-away'), 'test-mode-away.png'],
+    ['a run name ../look', link('127.0.0.1', encodeURIComponent('../look')), 'test-mode-name.png']]) {
+    requests.length = 0;
+    await page.goto(url);
+    await page.waitForFunction(() => window.__look.buttonsAt !== null, null, { timeout: 60000 }).catch(() => {});
+    await sleep(2000);  // time for a run and its POSTs, were there one
+    const start = await page.locator('#start').isVisible();
+    const capture = requests.filter(r => r.includes('korvale-capture'));
+    const posts = requests.filter(r => r.startsWith('POST'));
+    figure('test-mode', `${what} (${await page.evaluate(() => location.host)}): start screen ` +
+      `${start ? 'shown' : 'not shown'}; ${capture.length} request(s) ` +
+      `for the capture tool, ${posts.length} POST(s); the results folder holds ${posted().length} entr(ies); ` +
+      `${await shot(page, picture)}`);
+    check(start && capture.length === 0 && posts.length === 0 && posted().length === 0,
+      `${what}: the test mode ran`);
+  }
+  await page.goto(link('127.0.0.1', 'look-home'));
+  const done = path.join(results, 'look-home', 'done');
+  const started = Date.now();
+  while (!existsSync(done) && Date.now() - started < 60000) await sleep(250);
+  const files = existsSync(done) ? readdirSync(path.join(results, 'look-home')).sort() : [];
+  const code = existsSync(done) ? readFileSync(done, 'utf8') : 'none';
+  figure('test-mode', `on 127.0.0.1: ${files.join(', ') || 'nothing'} POSTed in ` +
+    `${((Date.now() - started) / 1000).toFixed(1)} s, exit code ${code}`);
+  check(code === '0' && files.includes('console.txt'), 'the test mode did not run at home');
+  await closePage(session);
+}
+
 const run = {
   load: stepLoad, 'no-webgl': stepNoWebgl, play: stepPlay, pillarbox: stepPillarbox, hidpi: stepHidpi,
-  fullscreen: stepFullscreen, sound: stepSound, bangs: stepBangs, pacing: stepPacing,
+  fullscreen: stepFullscreen, sound: stepSound, bangs: stepBangs, pacing: stepPacing, mobile: stepMobile,
+  'test-mode': stepTestMode,
 };
 
 let failed = false;

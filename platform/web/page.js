@@ -1,12 +1,16 @@
 // The page's side of the browser build: the WebGL 2 check, loading the program with its progress, the start and
-// end screens, and the test mode (?test=ARGS&name=RUN) that runs korvale-capture and POSTs its files back.
+// end screens, the touch control, and the test mode (?test=ARGS&name=RUN) that runs korvale-capture and POSTs
+// its files back.
 (function () {
   'use strict';
 
   const params = new URLSearchParams(location.search);
   const testArgs = params.get('test');
-  const testMode = testArgs !== null;
-  const runName = params.get('name') || 'run';
+  const runName = params.has('name') ? params.get('name') : 'run';
+  // Only on the developer's own machine: a link to a deployed page must not turn a visitor's browser into a
+  // capture run that POSTs to the host. Elsewhere ?test= is ignored and the page is the ordinary one.
+  const atHome = /^(localhost|127(\.\d{1,3}){3}|\[::1\])$/.test(location.hostname);
+  const testMode = testArgs !== null && atHome && /^[A-Za-z0-9_-]+$/.test(runName);
   const program = testMode ? 'korvale-capture' : 'korvale';
   const outDir = '/out';
 
@@ -28,8 +32,33 @@
     for (const s of document.querySelectorAll('.screen')) s.hidden = s !== screen;
   }
 
+  // An iPhone has no full screen for elements: there the stage fills the viewport instead, the phone's safe
+  // areas included, and the program hears of it as of any resize.
+  function fillViewport(on) {
+    const root = document.documentElement;
+    if (root.classList.contains('filled') === on) return;
+    root.classList.toggle('filled', on);
+    const viewport = document.querySelector('meta[name=viewport]');
+    viewport.content = 'width=device-width, initial-scale=1' + (on ? ', viewport-fit=cover' : '');
+    window.dispatchEvent(new Event('resize'));
+    labelFullscreen();
+  }
+
+  function enterFullscreen() {
+    if (stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
+    else if (stage.webkitRequestFullscreen) stage.webkitRequestFullscreen();
+    else fillViewport(true);
+  }
+
   function leaveFullscreen() {
     if (document.fullscreenElement && document.exitFullscreen) document.exitFullscreen().catch(() => {});
+    else if (document.webkitFullscreenElement && document.webkitExitFullscreen) document.webkitExitFullscreen();
+    fillViewport(false);
+  }
+
+  function isFullscreen() {
+    return Boolean(document.fullscreenElement || document.webkitFullscreenElement ||
+      document.documentElement.classList.contains('filled'));
   }
 
   // retry: whether loading the page again may help (not so for a browser without WebGL 2).
@@ -110,7 +139,7 @@
     running = true;
     startScreen.hidden = true;
     // Only inside the click may the page take the screen; the same click lets the browser play sound.
-    if (fullscreen && stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
+    if (fullscreen) enterFullscreen();
     canvas.focus();
     // ?stats: the program prints how steadily the pictures came when it ends (scripts/web-look.mjs reads it).
     const args = [fullscreen ? '--fullscreen' : '--window'];
@@ -122,6 +151,7 @@
     running = false;
     finished = true;
     leaveFullscreen();
+    touchControl.classList.remove('shown');
     $('end-text').textContent = code === 0 ? 'The demo has ended.'
       : 'The demo ended with an error (exit code ' + code + '); the browser\u2019s console holds its messages.';
     showOnly($('end'));
@@ -137,13 +167,105 @@
 
   // A full-screen request the program left pending is granted at the next key, which may be the Escape that
   // ended it: the end and failure screens are not shown full screen.
-  document.addEventListener('fullscreenchange', () => { if (!running) leaveFullscreen(); });
+  document.addEventListener('fullscreenchange', () => {
+    if (!running) leaveFullscreen();
+    labelFullscreen();
+  });
+  document.addEventListener('webkitfullscreenchange', labelFullscreen);
 
   buttons[0].addEventListener('click', () => start(true));
   buttons[1].addEventListener('click', () => start(false));
   // A fresh page, as the program's runtime is gone once main has returned (it cannot run main twice).
   $('again').addEventListener('click', () => location.reload());
   $('retry').addEventListener('click', () => location.reload());
+
+  // --- Touch: a phone or tablet has no keyboard, so the picture and a small control send the demo its keys ---
+
+  const touchControl = $('touch');
+  const fullscreenButton = $('touch-fullscreen');
+  const KEYS = { ' ': ['Space', 32], 0: ['Digit0', 48], 1: ['Digit1', 49], 2: ['Digit2', 50], Escape: ['Escape', 27] };
+  const HOLD_MS = 250;  // a touch held longer is the space bar; a shorter one is a tap
+  const FADE_MS = 4000;
+
+  // The keyboard's own events, where SDL listens for them (the window). SDL reads keyCode, which some engines
+  // leave out of a constructed event whatever it is given.
+  function sendKey(type, key) {
+    const [code, keyCode] = KEYS[key];
+    const event = new KeyboardEvent(type, { key, code, keyCode, which: keyCode, bubbles: true, cancelable: true });
+    if (event.keyCode !== keyCode) {
+      Object.defineProperty(event, 'keyCode', { get: () => keyCode });
+      Object.defineProperty(event, 'which', { get: () => keyCode });
+    }
+    canvas.dispatchEvent(event);
+  }
+
+  // The demo reads its keys once a frame: a key let go before its next frame would go unseen. So it is held
+  // until the demo has run two frames with it down, however long a busy page's frames take, or has ended.
+  function pressKey(key) {
+    sendKey('keydown', key);
+    const from = Module.korvaleFrames || 0;
+    const at = performance.now();
+    const poll = () => {
+      if (!running) return;
+      const waited = performance.now() - at;
+      if (((Module.korvaleFrames || 0) >= from + 2 && waited >= 100) || waited > 5000) sendKey('keyup', key);
+      else setTimeout(poll, 20);
+    };
+    poll();
+  }
+
+  function labelFullscreen() { fullscreenButton.textContent = isFullscreen() ? 'Window' : 'Full screen'; }
+
+  let fadeTimer = null;
+  function showControl() {
+    // Not left on a button, where a keyboard's space bar would press it again.
+    if (touchControl.contains(document.activeElement)) canvas.focus();
+    labelFullscreen();
+    touchControl.classList.add('shown');
+    clearTimeout(fadeTimer);
+    fadeTimer = setTimeout(() => touchControl.classList.remove('shown'), FADE_MS);
+  }
+
+  let touching = false;
+  let holding = false;
+  let holdTimer = null;
+  // Touch and pen only: a mouse user's page stays the desktop's, the control never shown by moving it.
+  stage.addEventListener('pointerdown', e => {
+    if (e.pointerType === 'mouse' || !e.isPrimary || !running || touchControl.contains(e.target)) return;
+    touching = true;
+    holdTimer = setTimeout(() => {
+      holding = true;
+      sendKey('keydown', ' ');
+    }, HOLD_MS);
+  });
+  function touchEnded(e) {
+    if (!touching || !e.isPrimary) return;
+    touching = false;
+    clearTimeout(holdTimer);
+    if (holding) {
+      holding = false;
+      if (running) sendKey('keyup', ' ');
+    } else if (e.type === 'pointerup' && running) {
+      showControl();
+    }
+  }
+  stage.addEventListener('pointerup', touchEnded);
+  stage.addEventListener('pointercancel', touchEnded);
+
+  for (const button of touchControl.querySelectorAll('button[data-key]')) {
+    button.addEventListener('click', () => {
+      if (!running) return;
+      pressKey(button.dataset.key);
+      showControl();
+    });
+  }
+  // Inside the tap, as browsers grant full screen only there; the program follows the page's size.
+  fullscreenButton.addEventListener('click', () => {
+    if (isFullscreen()) leaveFullscreen();
+    else enterFullscreen();
+    showControl();
+  });
+  touchControl.addEventListener('contextmenu', e => e.preventDefault());
 
   // --- The test mode ---
 
