@@ -36,6 +36,15 @@ Ending SignalOnceShown(const XServer& screen, const char* arguments, const char*
     const Clock::time_point started = Clock::now();
     bool up = false;
     while (!(up = screen.Shows(shown)) && SecondsSince(started) < 30) {
+        // The box could not be put on this server (the program wrote it out and took its default answer): like
+        // a server it cannot reach, the start is tried again.
+        if (Text(log).find(shown + ": ") != std::string::npos) {
+            kill(program, SIGKILL);
+            waitpid(program, nullptr, 0);
+            ending.unreached = true;
+            ending.output = "korvale:\n" + Text(log) + "Xvfb:\n" + screen.Log();
+            return ending;
+        }
         if (waitpid(program, &ending.status, WNOHANG) == program) {
             ending.unreached = Text(log).find("no display") != std::string::npos;
             ending.output = "korvale:\n" + Text(log) + "Xvfb:\n" + screen.Log();
@@ -73,7 +82,8 @@ Ending SignalOnceShown(const XServer& screen, const char* arguments, const char*
 }
 
 // The case on a screen of its own. Now and then on this shared machine the program cannot reach a server that
-// runs and answers xwininfo; it says so and ends at once. That start is repeated on a new screen, twice at most.
+// runs and answers xwininfo (it says so and ends at once), or cannot put its box there (it writes the box out
+// instead). That start is repeated on a new screen, twice at most.
 Ending SignalOnceShown(const char* arguments, const char* audioDriver, const std::string& shown, int signal)
 {
     Ending ending;
