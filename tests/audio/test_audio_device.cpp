@@ -153,32 +153,41 @@ std::vector<int16_t> BangSamples()
 
 // Two frames' explosions through a device whose output is a file: one due ahead of the mixer, which starts at
 // its sample, and one whose place was mixed a fifth of a second ago, which joins there as far in as it would
-// have played, instead of starting late.
+// have played, instead of starting late. The places are taken from the audio thread's count a moment before
+// each call; where a busy machine held this thread so long that the mixer passed what each premise needs, the
+// recording proves nothing and is made again.
 TEST(AudioDevice, EffectsLandAtTheirFramesSamplesEarlyOrLate)
 {
     const std::string out = testing::TempDir() + "korvale-disk-audio-" + std::to_string(getpid()) + ".raw";
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
-    Harness harness;
-    harness.audioDevice = true;
-    InstallHarness(harness);
-    ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
-    ASSERT_TRUE(HarnessAudioDeviceOpen());
-    WaitForMixing(4096);
     constexpr long kLead = 2 * 1024;  // the device's two chunks
-    const long early = HarnessAudioDeviceFrames() + 44100 / 4;
-    SoundFrameDue(static_cast<double>(early - kLead) / 44100);
-    ASSERT_TRUE(PlaySoundA("data/bang.wav", nullptr, kFlags));
-    WaitForMixing(44100 / 4 + 44100 / 2);
-    const long late = HarnessAudioDeviceFrames() - 44100 / 5;
-    SoundFrameDue(static_cast<double>(late - kLead) / 44100);
-    ASSERT_TRUE(PlaySoundA("data/bang.wav", nullptr, kFlags));
-    WaitForMixing(44100 / 2);
-    FSOUND_Close();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    RemoveHarness();
+    long early = 0, late = 0;
+    bool kept = false;
+    for (int attempt = 0; attempt < 3 && !kept; ++attempt) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+        Harness harness;
+        harness.audioDevice = true;
+        InstallHarness(harness);
+        ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+        ASSERT_TRUE(HarnessAudioDeviceOpen());
+        WaitForMixing(4096);
+        early = HarnessAudioDeviceFrames() + 44100 / 4;
+        SoundFrameDue(static_cast<double>(early - kLead) / 44100);
+        ASSERT_TRUE(PlaySoundA("data/bang.wav", nullptr, kFlags));
+        kept = HarnessAudioDeviceFrames() < early - 1024;
+        WaitForMixing(44100 / 4 + 44100 / 2);
+        late = HarnessAudioDeviceFrames() - 44100 / 5;
+        SoundFrameDue(static_cast<double>(late - kLead) / 44100);
+        ASSERT_TRUE(PlaySoundA("data/bang.wav", nullptr, kFlags));
+        kept = kept && HarnessAudioDeviceFrames() < late + 2 * 44100 / 5 - 256;
+        WaitForMixing(44100 / 2);
+        FSOUND_Close();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        RemoveHarness();
+    }
+    ASSERT_TRUE(kept) << "three times the mixer passed an explosion's place before its call was made";
 
     std::vector<int16_t> heard(2 * 44100 * 4);
     FILE* file = fopen(out.c_str(), "rb");
