@@ -198,9 +198,20 @@ TEST(AudioDevice, EffectsLandAtTheirFramesSamplesEarlyOrLate)
     const std::vector<int16_t> bang = BangSamples();
     ASSERT_GT(bang.size(), 44100u);
     ASSERT_GT(heard.size(), static_cast<size_t>(2 * late + 44100));
+    // SDL writes silence for each buffer its thread plays while the device is still paused, just after it was
+    // opened: the file may lead the mixer's count by whole buffers of it, never by part of one.
+    long lead = 0;
+    while (2 * lead < static_cast<long>(heard.size()) && heard[2 * lead] == 0 && heard[2 * lead + 1] == 0)
+        ++lead;
+    long first = 0;
+    while (bang[2 * first] == 0 && bang[2 * first + 1] == 0)
+        ++first;
+    lead -= early + first;
+    ASSERT_TRUE(lead >= 0 && lead <= 4096 && lead % 1024 == 0) << "the first explosion is " << lead
+                                                                 << " sample frames from its place";
+    early += lead;
+    late += lead;
     // Nothing before the first; then the file from its first sample.
-    for (long i = 0; i < 2 * early; ++i)
-        ASSERT_EQ(heard[i], 0) << "sample frame " << i / 2;
     for (long i = 0; i < 2 * (late - early); ++i)
         ASSERT_EQ(heard[2 * early + i], bang[i]) << "sample frame " << early + i / 2;
     // The second replaced it where the mixer had got to (a fifth of a second past its place and whatever the
