@@ -4,6 +4,7 @@
 // thread checker can run it; mixing is checked not to allocate.
 #include "core/constants.h"
 #include "platform/harness/harness.h"
+#include "platform/media/wav.h"
 #include "platform/windows/music.h"
 #include "platform/windows/sound.h"
 #include "platform/windows/win32.h"
@@ -16,7 +17,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <string>
 #include <thread>
@@ -119,37 +119,6 @@ TEST(AudioDevice, MixingLongerThanAnyDeviceBufferAllocatesNothing)
     RemoveHarness();
 }
 
-namespace {
-
-// bang.wav as the mixer writes it: stereo from mono.
-std::vector<int16_t> BangSamples()
-{
-    std::vector<int16_t> stereo;
-    FILE* file = fopen("data/bang.wav", "rb");
-    if (!file)
-        return stereo;
-    std::vector<char> bytes(1 << 20);
-    bytes.resize(fread(bytes.data(), 1, bytes.size(), file));
-    fclose(file);
-    // The samples follow the "data" chunk's size.
-    for (size_t at = 12; at + 8 <= bytes.size();) {
-        uint32_t size = 0;
-        std::memcpy(&size, &bytes[at + 4], 4);
-        if (std::memcmp(&bytes[at], "data", 4) == 0) {
-            for (size_t i = at + 8; i + 1 < std::min(bytes.size(), at + 8 + size); i += 2) {
-                int16_t v;
-                std::memcpy(&v, &bytes[i], 2);
-                stereo.push_back(v);
-                stereo.push_back(v);
-            }
-            break;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return stereo;
-}
-
-}  // namespace
 
 // Two frames' explosions through a device whose output is a file: one due ahead of the mixer, which starts at
 // its sample, and one whose place was mixed a fifth of a second ago, which joins there as far in as it would
@@ -195,7 +164,7 @@ TEST(AudioDevice, EffectsLandAtTheirFramesSamplesEarlyOrLate)
     heard.resize(fread(heard.data(), sizeof(int16_t), heard.size(), file));
     fclose(file);
     std::remove(out.c_str());
-    const std::vector<int16_t> bang = BangSamples();
+    const std::vector<int16_t> bang = DecodeWav("data/bang.wav", 44100);  // as the mixer has it
     ASSERT_GT(bang.size(), 44100u);
     ASSERT_GT(heard.size(), static_cast<size_t>(2 * late + 44100));
     // SDL writes silence for each buffer its thread plays while the device is still paused, just after it was
