@@ -108,5 +108,8 @@ for phase in words planet nova; do
 done
 grep -m1 '^startup to first' "$results/frames/console.txt" | sed 's/^/web:   chromium: /; s/, [0-9]* pages.*//' || true
 
+# The page sends each picture on as it is written, rather than keeping them all in memory to the end.
+grep -q '^page: 3 picture(s) sent as they were written$' "$results/frames/console.txt" ||
+  { echo "web: the page did not send the pictures as they were written:" >&2; grep '^page:' "$results/frames/console.txt" >&2; exit 1; }
 python3 scripts/compare-runs.py web "$results/linux" "$results/frames" "$results/state" "$frames" "$limit"
 echo "web: browser checks passed"

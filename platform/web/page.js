@@ -287,11 +287,23 @@
     });
   }
 
+  // Pictures come as they are written, so that a long run holds no more than the ones still being sent.
+  let sending = Promise.resolve();
+  let sentAsWritten = 0;
+  function takeFile(path) {
+    if (!path.startsWith(outDir + '/')) return;  // written elsewhere by the run's own choice: kept
+    const body = Module.FS.readFile(path);
+    Module.FS.unlink(path);
+    sending = sending.then(() => post(path.slice(outDir.length + 1), body)).then(() => { sentAsWritten++; });
+  }
+
   async function finishTest(result) {
     if (finished) return;
     finished = true;
     running = false;
     try {
+      await sending;
+      print('page: ' + sentAsWritten + ' picture(s) sent as they were written');
       let files = [];
       try {
         if (window.Module && Module.FS) files = listFiles(outDir);
@@ -328,6 +340,7 @@
         try { Module.FS.mkdir(outDir); } catch (e) { /* already there */ }
       }
     }],
+    takeFile: path => (testMode ? takeFile(path) : undefined),
     onRuntimeInitialized: () => (testMode ? startTest() : runtimeReady()),
     onExit: code => (testMode ? finishTest(code) : ended(code)),
     onAbort: what => fail('The demo stopped: ' + what, 'The browser\u2019s console holds its messages.', true),

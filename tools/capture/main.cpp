@@ -10,6 +10,7 @@
 #include "platform/host/startup.h"
 #include "sequence/timeline.h"
 #include "tools/capture/bench.h"
+#include "tools/capture/hand_over.h"
 #include "tools/capture/options.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/startup_figures.h"
@@ -105,6 +106,8 @@ void WriteListedFrame()
     snprintf(name, sizeof name, "/frame-%05d.png", run.startDemoFrame);
     if (!WritePngFile(run.options.outDir + name, run.rgb, width, height))
         WriteFailed(run.options.outDir + name);
+    else
+        HandOverFile(run.options.outDir + name);
 }
 
 void OnIdle()

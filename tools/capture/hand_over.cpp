@@ -1,0 +1,4 @@
+// The desktop's files: written to disk, they stay there.
+#include "tools/capture/hand_over.h"
+
+void HandOverFile(const std::string&) {}
