@@ -1,7 +1,7 @@
 // The frame pacer on a simulated clock, sound device, display and GL: demo time must follow the sound at 60
 // frames a second on any refresh rate and any GL speed, dropping pictures rather than frames, keep vsync while
 // on time, make up stalls while the sound plays and nothing while it stands still.
-#include "platform/windows/pacer.h"
+#include "platform/presentation/pacer.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 
 #include "app/shell.h"
 #include "platform/harness/harness.h"
-#include "platform/windows/pacer.h"
-#include "platform/windows/resolution.h"
+#include "platform/presentation/pacer.h"
+#include "platform/presentation/resolution.h"
 #include "resources/fonts.h"
 
 #include <GL/gl.h>

@@ -201,7 +201,7 @@ TEST(PictureStep, OnAnEsContextTheTargetFencesAndReadBackWork)
             glClearColor(colours[frame][0] / 255.0f, colours[frame][1] / 255.0f, colours[frame][2] / 255.0f, 1);
             glClear(GL_COLOR_BUFFER_BIT);
             read[frame] = HarnessReadFrameLater(late, w, h);
-            EXPECT_TRUE(SwapBuffers(&context->window->dc));
+            EXPECT_TRUE(SwapBuffers(&context->Window()->dc));
         }
         // Core fences on ES: each frame waits on the one before, not on glFinish.
         EXPECT_NE(context->frameBefore, nullptr);

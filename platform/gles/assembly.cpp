@@ -2,7 +2,7 @@
 // independent triangles and lines whose last vertex is GL 1.1's provoking vertex, so that ES's flat shading
 // (which takes the last) gives the colour GL 1.1 gives.
 #include "platform/gles/state.h"
-#include "platform/gles/surface.h"
+#include "platform/gles/entry_points.h"
 
 #include <cstring>
 

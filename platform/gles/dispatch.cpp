@@ -3,7 +3,7 @@
 #include "platform/gles/calls.h"
 #include "platform/gles/glu.h"
 #include "platform/gles/layer.h"
-#include "platform/gles/surface.h"
+#include "platform/gles/entry_points.h"
 
 #ifndef __EMSCRIPTEN__
 #include <dlfcn.h>

@@ -1,6 +1,6 @@
 // Finds the OpenGL ES 3.0 calls through SDL, which asks the context's own driver.
 #include "platform/gles/es_calls.h"
-#include "platform/windows/seam.h"
+#include "platform/seam/seam.h"
 
 #include <SDL.h>
 

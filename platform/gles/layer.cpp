@@ -3,7 +3,7 @@
 #include "platform/gles/layer.h"
 
 #include "platform/gles/state.h"
-#include "platform/gles/surface.h"
+#include "platform/gles/entry_points.h"
 
 #include <algorithm>
 #include <cmath>

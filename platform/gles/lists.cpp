@@ -2,7 +2,7 @@
 // through the list base, lists calling lists.
 #include "platform/gles/layer.h"
 #include "platform/gles/state.h"
-#include "platform/gles/surface.h"
+#include "platform/gles/entry_points.h"
 
 #include <algorithm>
 

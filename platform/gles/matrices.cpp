@@ -1,7 +1,7 @@
 // The modelview and projection stacks and the calls that change them, recorded into a list while one is
 // compiled.
 #include "platform/gles/state.h"
-#include "platform/gles/surface.h"
+#include "platform/gles/entry_points.h"
 
 #include <cmath>
 

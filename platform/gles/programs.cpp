@@ -1,7 +1,7 @@
 // The ES programs that do GL 1.1's per-vertex work (modelview, lighting with GL_LIGHT0 at its defaults,
 // texture coordinate generation) and its texturing, in four variants: smooth or flat, lines or wide lines.
 #include "platform/gles/state.h"
-#include "platform/windows/seam.h"
+#include "platform/seam/seam.h"
 
 #include <cstdio>
 #include <string>

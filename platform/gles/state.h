@@ -3,7 +3,6 @@
 #pragma once
 
 #include "platform/gles/es_calls.h"
-#include "platform/gles/layer.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>

@@ -1,7 +1,7 @@
 // 2D textures and texture coordinate generation: names and uploads go to ES, the binding and the modes stay
 // with the layer, which draws with them.
 #include "platform/gles/state.h"
-#include "platform/gles/surface.h"
+#include "platform/gles/entry_points.h"
 
 #include <cstddef>
 #include <vector>

@@ -3,8 +3,8 @@
 #include "platform/gles/layer.h"
 #include "platform/harness/pixel_rows.h"
 #include "platform/windows/contexts.h"
-#include "platform/windows/pacer.h"
-#include "platform/windows/picture.h"
+#include "platform/presentation/pacer.h"
+#include "platform/presentation/picture.h"
 #include "platform/windows/sound.h"
 
 #include <GL/gl.h>

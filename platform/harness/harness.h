@@ -2,7 +2,8 @@
 // keys, forced failures of named operations, frame read-back and the mixed audio pulled without a device.
 #pragma once
 
-#include "platform/windows/seam.h"
+#include "platform/seam/seam.h"
+#include "platform/windows/win32.h"
 
 #include <chrono>
 #include <cstdint>

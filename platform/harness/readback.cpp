@@ -3,7 +3,7 @@
 #include "platform/harness/harness.h"
 #include "platform/harness/pixel_rows.h"
 #include "platform/windows/contexts.h"
-#include "platform/windows/picture.h"
+#include "platform/presentation/picture.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>

@@ -2,58 +2,27 @@
 // presenting the finished picture.
 #include "platform/windows/contexts.h"
 
-#include "platform/windows/pacer.h"
-#include "platform/windows/picture.h"
+#include "platform/presentation/pacer.h"
+#include "platform/presentation/picture.h"
 #include "platform/windows/sound.h"
+#include "platform/windows/unshown_frames.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
-
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
 
 #include <memory>
 #include <vector>
 
 namespace {
 
-HGLRC current = nullptr;
 unsigned long long contextsMade = 0;
 // Every context made and not yet deleted, as the window system keeps them: a failed deletion leaves one.
 std::vector<std::unique_ptr<HGLRC__>> contexts;
 
-#ifndef __EMSCRIPTEN__
-// A picture that is not shown is never waited for: nothing holds the program back from the driver, and a
-// software renderer queues the frames it has yet to draw, with all their memory, without end. As a swap
-// would, each frame waits here until the one before it is drawn, so one frame is drawn while the next is
-// built.
-void AwaitFrameBefore(HGLRC context)
-{
-    // Core since GL 3.2 and ES 3.0; an ES context names no ARB extension.
-    static const GlVersion version = CurrentGlVersion();
-    static const bool fences =
-        version.es ? version.AtLeast(3, 0) : version.AtLeast(3, 2) || SDL_GL_ExtensionSupported("GL_ARB_sync");
-    static const auto fenceSync = reinterpret_cast<PFNGLFENCESYNCPROC>(SDL_GL_GetProcAddress("glFenceSync"));
-    static const auto clientWaitSync =
-        reinterpret_cast<PFNGLCLIENTWAITSYNCPROC>(SDL_GL_GetProcAddress("glClientWaitSync"));
-    static const auto deleteSync = reinterpret_cast<PFNGLDELETESYNCPROC>(SDL_GL_GetProcAddress("glDeleteSync"));
-    if (!fences || !fenceSync || !clientWaitSync || !deleteSync) {
-        glFinish();
-        return;
-    }
-    GLsync frame = fenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-    if (context->frameBefore) {
-        clientWaitSync(static_cast<GLsync>(context->frameBefore), GL_SYNC_FLUSH_COMMANDS_BIT, GL_TIMEOUT_IGNORED);
-        deleteSync(static_cast<GLsync>(context->frameBefore));
-    }
-    context->frameBefore = frame;
-}
-#endif
-
 }  // namespace
 
-HGLRC CurrentContext() { return current; }
+// The current context is the presentation's current picture: one record of which is current, not two.
+HGLRC CurrentContext() { return static_cast<HGLRC>(CurrentPicture()); }
 
 int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request)
 {
@@ -81,7 +50,7 @@ HGLRC WINAPI wglCreateContext(HDC dc)
         return nullptr;
     // A new context is not current until asked for.
     SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
-    if (current)
+    if (const HGLRC current = CurrentContext())
         SDL_GL_MakeCurrent(current->window->sdl, current->context);
     auto made = std::make_unique<HGLRC__>();
     made->context = context;
@@ -95,6 +64,7 @@ HGLRC WINAPI wglCreateContext(HDC dc)
 
 BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
 {
+    const HGLRC current = CurrentContext();
     if (const Harness* harness = CurrentHarness(); harness && harness->onRelease && !context && current)
         harness->onRelease();
     if (PlatformCallFails("wglMakeCurrent"))
@@ -102,7 +72,7 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
     if (!context) {
         if (current)
             SDL_GL_MakeCurrent(current->window->sdl, nullptr);
-        current = nullptr;
+        SetCurrentPicture(nullptr);
         UseLayerContext(nullptr);
         return TRUE;
     }
@@ -114,11 +84,11 @@ BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC context)
     // leaves no context current, as a failed activation does on Windows.
     if (context->layer && !UseLayerContext(context->layer)) {
         SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
-        current = nullptr;
+        SetCurrentPicture(nullptr);
         return FALSE;
     }
     PrepareContextPicture(context);
-    current = context;
+    SetCurrentPicture(context);
     BindDrawTarget(context);
     if (CurrentHarness())
         SDL_GL_SetSwapInterval(0);
@@ -131,8 +101,8 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
 {
     if (PlatformCallFails("wglDeleteContext") || !context)
         return FALSE;
-    if (context == current)
-        current = nullptr;
+    if (context == CurrentContext())
+        SetCurrentPicture(nullptr);
     // The off-screen target's objects die with the context, and so do the layer's.
     SDL_GL_DeleteContext(context->context);
     if (context->layer)
@@ -147,6 +117,7 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
 
 BOOL WINAPI SwapBuffers(HDC dc)
 {
+    const HGLRC current = CurrentContext();
     if (!dc || !current || current->window != dc->window)
         return FALSE;
     // A harness can have the GL refuse a call of the picture, as a fault of the program's drawing would.
@@ -160,11 +131,13 @@ BOOL WINAPI SwapBuffers(HDC dc)
         harness->onPresent();
     if (!harness || harness->pacer) {
         if (drawn)
-            ShowPicture(dc);
+            ShowPicture(dc->window);
         DropNextPicture(current, !PacerEndFrame(drawn));
         SoundFrameDue(PacerNextFrameDue());
-        if (PacerMostlyDropping())
-            StepDownFromNative(current);
+        // The demo hears of the classic picture's size, as of a resize.
+        int width = 0, height = 0;
+        if (PacerMostlyDropping() && StepDownFromNative(current, &width, &height))
+            PostPlatformMessage(current->Window(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
         return TRUE;
     }
     // Unless it paces them, a harness decides which pictures are dropped; it never waits for a schedule.
@@ -174,19 +147,9 @@ BOOL WINAPI SwapBuffers(HDC dc)
     // A recording harness reads the picture from its off-screen target (Harness::presents); headless runs go
     // as fast as they can.
     if (!harness->presents && current->target.framebuffer) {
-#ifdef __EMSCRIPTEN__
-        // A page that never gives control back freezes: a recording run lets the browser breathe now and then.
-        static unsigned frames = 0;
-        if (++frames % 30 == 0)
-            emscripten_sleep(0);
-#else
-        if (harness->waitsForEachFrame)
-            glFinish();
-        else
-            AwaitFrameBefore(current);
-#endif
+        AwaitUnshownFrame(current, harness->waitsForEachFrame);
     } else if (drawn) {
-        ShowPicture(dc);
+        ShowPicture(dc->window);
         SDL_GL_SwapWindow(dc->window->sdl);
     }
     DropNextPicture(current, dropNext);

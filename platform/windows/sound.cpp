@@ -1,10 +1,12 @@
 // The sound services over one SDL audio device: the tracker module through libopenmpt and the single
 // effect voice behind PlaySoundA, mixed together at 44100 Hz stereo. Under the harness there is no
 // device and the mixer advances only when pulled.
-#include "platform/windows/win_ui.h"
 #include "platform/windows/sound.h"
-#include "platform/windows/music.h"
+
 #include "platform/media/wav.h"
+#include "platform/presentation/pacer.h"
+#include "platform/windows/music.h"
+#include "platform/windows/win_ui.h"
 
 #include <libopenmpt/libopenmpt.h>
 
@@ -179,6 +181,8 @@ bool OpenDevice()
     static const bool guarded = std::atexit(CloseDevice) == 0;
     (void)guarded;
     SDL_PauseAudioDevice(device, 0);
+    // Frames are due by the sound this device plays.
+    PacerHearSound(SoundDeviceTaken);
 #ifdef __EMSCRIPTEN__
     playbackKnown = false;
     KeepPlaybackTimes();

@@ -6,7 +6,7 @@
 #include "platform/host/startup.h"
 #include "platform/host/termination.h"
 #include "platform/windows/gdi_fonts.h"
-#include "platform/windows/picture.h"
+#include "platform/presentation/picture.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +15,8 @@
 #include <deque>
 #include <string>
 #include <vector>
+
+static_assert(kHarnessYes == IDYES, "the harness's default answer is Yes");
 
 namespace {
 
@@ -27,8 +29,6 @@ std::vector<RegisteredClass> classes;
 std::deque<MSG> queue;
 HWND mainWindow = nullptr;
 bool fullscreenMode = false;  // the requested full-screen mode is in force
-int pictureWidth = 640;  // the display mode last asked for; the full-screen picture's size
-int pictureHeight = 480;
 int cursorCount = 0;
 int lastDisplay = -1;  // the display of the window closed last: the next one opens there
 bool endPosted = false;  // a termination signal has been turned into a close
@@ -333,17 +333,10 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags)
         if (mode->dmPelsWidth == 0 || mode->dmPelsHeight == 0 || mode->dmPelsWidth > 16384 ||
             mode->dmPelsHeight > 16384)
             return DISP_CHANGE_BADMODE;
-        pictureWidth = static_cast<int>(mode->dmPelsWidth);
-        pictureHeight = static_cast<int>(mode->dmPelsHeight);
+        SetFullscreenPictureSize(static_cast<int>(mode->dmPelsWidth), static_cast<int>(mode->dmPelsHeight));
     }
     fullscreenMode = true;
     return DISP_CHANGE_SUCCESSFUL;
-}
-
-void FullscreenPictureSize(int* width, int* height)
-{
-    *width = pictureWidth;
-    *height = pictureHeight;
 }
 
 int WINAPI ShowCursor(BOOL show)
@@ -444,10 +437,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     if (!fullscreen && harnessSize)
         SDL_SetWindowSize(sdl, harness->width, harness->height);
 
-    HWND window = new HWND__{sdl, wc->lpfnWndProc, style, exStyle, fullscreen, HDC__{nullptr, 0}};
+    HWND window = new HWND__{{sdl, fullscreen, clientWidth, clientHeight}, wc->lpfnWndProc, style, exStyle,
+                             HDC__{nullptr, 0}};
     window->dc.window = window;
-    window->askedWidth = clientWidth;
-    window->askedHeight = clientHeight;
     mainWindow = window;
     Send(window, WM_CREATE, 0, 0);
     Send(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));

@@ -2,7 +2,8 @@
 // the platform layer: the video subsystem, the message queue and the display mode asked for.
 #pragma once
 
-#include "platform/windows/seam.h"
+#include "platform/presentation/drawable.h"
+#include "platform/seam/seam.h"
 #include "platform/windows/win32.h"
 
 #include <SDL.h>
@@ -12,15 +13,12 @@ struct HDC__ {
     int pixelFormat;
 };
 
-struct HWND__ {
-    SDL_Window* sdl;
+// Its SDL window, full-screen flag and asked size are what the presentation sees of it.
+struct HWND__ : PictureWindow {
     WNDPROC proc;
     DWORD style;
     DWORD exStyle;
-    bool fullscreen;  // shown borderless over the whole screen, picture kept at 4:3
     HDC__ dc;  // every demo window owns its device context
-    int askedWidth = 0;  // the client size the program asked for: its classic picture's size in a window
-    int askedHeight = 0;
 };
 
 // SDL's video subsystem, started on first use; false (said on stderr) where there is no display.
@@ -29,6 +27,3 @@ bool EnsureVideo();
 // Posted messages, delivered one per PeekMessageA.
 void PostPlatformMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND CurrentWindow();
-
-// The display mode the program asked for: a full-screen window draws its classic picture at this size.
-void FullscreenPictureSize(int* width, int* height);

@@ -7,6 +7,7 @@
 #include "effects/spark_burst.h"
 #include "effects/word_sequence.h"
 #include "platform/harness/harness.h"
+#include "platform/host/leave_main.h"
 #include "platform/host/startup.h"
 #include "sequence/timeline.h"
 #include "tools/capture/bench.h"
@@ -272,9 +273,5 @@ int main(int argc, char** argv)
     if (run.glErrors)
         fprintf(stderr, "korvale-capture: GL errors after %ld pictures, the first (0x%04x) in call %ld\n", run.glErrors,
                 run.firstGlError, run.firstGlErrorCall);
-#ifdef __EMSCRIPTEN__
-    // A page's main that has slept returns its code to nobody (the runtime reports 0): exit hands it over.
-    exit(exitCode);
-#endif
-    return exitCode;
+    return LeaveMain(exitCode);
 }

@@ -32,9 +32,12 @@ struct PacerStatistics {
     bool byTheSound = false;  // the last frame was due by the sound's clock, not the wall's
 };
 
-// The device the pacer uses from now on (null: SDL's); the schedule starts again at the next frame. A page
-// keeps its own sleep, swap and pass, which Asyncify must reach by direct calls.
+// The device the pacer uses from now on (null: the target's own, pacer_target.h); the schedule starts again at
+// the next frame. A page keeps its own sleep, swap and pass, which Asyncify must reach by direct calls.
 void PacerUse(const PacerDevice* device);
+// The sound the viewer hears, for the target's own device: the sound stand-ins give their device's clock
+// when it opens (false while no device plays).
+void PacerHearSound(bool (*soundTaken)(double* seconds, double* at));
 // Every picture drawn, whatever it costs: the demo then falls behind its music where the GL is too slow.
 void PacerDrawEveryPicture(bool every);
 // A new context presents from now on (F1 reopened the window): its swap interval is set again, the schedule

@@ -2,11 +2,11 @@
 // draws a stand-in for the demo's busiest frames off screen at the size native drawing would need, before
 // the window is shown, and picks native only where that leaves room for 60 frames a second; a renderer's
 // name says nothing of its speed (a translation layer or a virtual machine's renderer looks like hardware).
-#include "platform/windows/resolution.h"
+#include "platform/presentation/resolution.h"
 
-#include "platform/windows/draw_target.h"
-#include "platform/windows/picture.h"
-#include "platform/windows/win_ui.h"
+#include "platform/presentation/draw_target.h"
+#include "platform/presentation/drawable.h"
+#include "platform/seam/seam.h"
 
 #include <GL/glext.h>
 
@@ -99,7 +99,7 @@ double TrialAt(int width, int height, int samples, int frames)
 // window (where full screen draws), or of the drawable if that is larger. A small frame first lets the GL
 // ready its code; then a frame of a quarter of the pixels, which already settles a slow GL cheaply; only a
 // fast one is timed at the full size.
-void Try(HWND window)
+void Try(const PictureWindow* window)
 {
     tried = true;
     const double start = NowMs();
@@ -150,7 +150,7 @@ void Try(HWND window)
 
 void ChoosePictureResolution(PictureResolution choice) { resolution = choice; }
 
-bool DrawsNatively(HWND window)
+bool DrawsNatively(const PictureWindow* window)
 {
     if (resolution != PictureResolution::Auto) {
         if (!said && !CurrentHarness())

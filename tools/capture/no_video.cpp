@@ -1,11 +1,12 @@
-// korvale-capture's video output on Windows: none (it pipes into ffmpeg, a Linux-side tool); --video says so.
+// korvale-capture's video output in the Windows and browser builds: none (video.cpp pipes into ffmpeg, which
+// only Linux has); --video says so.
 #include "tools/capture/video.h"
 
 #include <cstdio>
 
 bool VideoStart(const std::string& path, long, int, int)
 {
-    fprintf(stderr, "korvale-capture: --video %s: video output is not available in the Windows build\n", path.c_str());
+    fprintf(stderr, "korvale-capture: --video %s: video output is only in the Linux build\n", path.c_str());
     return false;
 }
 

@@ -1,10 +1,11 @@
 // The picture the demo draws: its way (native, classic or straight into the window) and the steps down
 // between them, its off-screen target, the line widening that keeps a larger picture's weight, and showing
 // it at 4:3 in the window's drawable.
-#include "platform/windows/picture.h"
+#include "platform/presentation/picture.h"
 
-#include "platform/windows/contexts.h"
-#include "platform/windows/resolution.h"
+#include "platform/gles/layer.h"
+#include "platform/presentation/resolution.h"
+#include "platform/seam/seam.h"
 
 #include <GL/glext.h>
 
@@ -24,17 +25,22 @@ const Way ways[] = {
     {"ClassicTarget", "classic picture", "drawing straight into the window"},
 };
 
+ContextPicture* current = nullptr;
+int fullscreenWidth = 640;  // the display mode last asked for
+int fullscreenHeight = 480;
+
 PictureWay Next(PictureWay way) { return static_cast<PictureWay>(static_cast<int>(way) + 1); }
 
 // The size the picture of `way` is drawn at in `window`.
-void WaySize(HWND window, PictureWay way, int* width, int* height)
+void WaySize(const PictureWindow* window, PictureWay way, int* width, int* height)
 {
     int drawableWidth = 0, drawableHeight = 0, left = 0, bottom = 0;
     DrawableSize(window, &drawableWidth, &drawableHeight);
     if (way == PictureWay::Multisampled || way == PictureWay::SingleSampled) {
         Fit4By3(drawableWidth, drawableHeight, &left, &bottom, width, height);
     } else if (way == PictureWay::Classic && window->fullscreen) {
-        FullscreenPictureSize(width, height);
+        *width = fullscreenWidth;
+        *height = fullscreenHeight;
     } else if (way == PictureWay::Classic) {
         *width = window->askedWidth;
         *height = window->askedHeight;
@@ -44,7 +50,7 @@ void WaySize(HWND window, PictureWay way, int* width, int* height)
 }
 
 // The size the context draws its picture at: its target's, or the drawable's 4:3 fit on the Window way.
-void ContextPictureSize(HGLRC context, int* width, int* height)
+void ContextPictureSize(ContextPicture* context, int* width, int* height)
 {
     if (context->target.framebuffer) {
         *width = context->target.width;
@@ -55,7 +61,7 @@ void ContextPictureSize(HGLRC context, int* width, int* height)
 }
 
 // Lines keep the weight they have at the size the program asked for; the demo itself never sets a width.
-void WidenLines(HGLRC context)
+void WidenLines(ContextPicture* context)
 {
     int width = 0, height = 0;
     const int asked = context->window->askedHeight;
@@ -70,7 +76,7 @@ void WidenLines(HGLRC context)
 
 // Makes the context's target for `way`, stepping down a way at a time while the GL refuses it (or the
 // harness makes it refuse), each step said on stderr. The Window way needs nothing and cannot fail.
-void MakeTarget(HGLRC context, PictureWay way)
+void MakeTarget(ContextPicture* context, PictureWay way)
 {
     if (context->target.framebuffer)
         DeleteDrawTarget(context->target);
@@ -95,7 +101,7 @@ void MakeTarget(HGLRC context, PictureWay way)
 
 // Copies the context's finished picture into `framebuffer` (0: the window's) of width x height: the largest
 // 4:3 rectangle centred, the rest black.
-void Present(HGLRC context, unsigned framebuffer, int width, int height)
+void Present(ContextPicture* context, unsigned framebuffer, int width, int height)
 {
     int left = 0, bottom = 0, shownWidth = 0, shownHeight = 0;
     Fit4By3(width, height, &left, &bottom, &shownWidth, &shownHeight);
@@ -118,7 +124,7 @@ void Present(HGLRC context, unsigned framebuffer, int width, int height)
 // The Window way has the demo draw its 4:3 picture at the drawable's bottom left: it is moved to the centre,
 // within the back buffer, and the bars are made black. GL 1.1 has the calls; an ES context never takes this
 // way outside the harness, and keeps the picture where it was drawn.
-void CentreWindowPicture(HGLRC context)
+void CentreWindowPicture(ContextPicture* context)
 {
     context->centred = true;
 #ifndef __EMSCRIPTEN__
@@ -170,7 +176,7 @@ void CentreWindowPicture(HGLRC context)
 
 }  // namespace
 
-void PrepareContextPicture(HGLRC context)
+void PrepareContextPicture(ContextPicture* context)
 {
     if (context->prepared)
         return;
@@ -190,7 +196,7 @@ void PrepareContextPicture(HGLRC context)
                                                 : PictureWay::SingleSampled);
 }
 
-void BindDrawTarget(HGLRC context)
+void BindDrawTarget(ContextPicture* context)
 {
     SkipPrimitives(context && context->dropping);
     if (context && context->dropping)
@@ -199,7 +205,7 @@ void BindDrawTarget(HGLRC context)
         BindFramebuffer(GL_FRAMEBUFFER, context->target.framebuffer);
 }
 
-void DropNextPicture(HGLRC context, bool drop)
+void DropNextPicture(ContextPicture* context, bool drop)
 {
     if (drop && !context->target.framebuffer)
         drop = false;
@@ -211,53 +217,38 @@ void DropNextPicture(HGLRC context, bool drop)
     BindDrawTarget(context);
 }
 
-void DrawableSize(HWND window, int* width, int* height)
-{
-    SDL_GL_GetDrawableSize(window->sdl, width, height);
-    // The offscreen driver has no scaled display: the harness asks for one.
-    if (const Harness* harness = CurrentHarness(); harness && harness->drawableScale > 1) {
-        *width *= harness->drawableScale;
-        *height *= harness->drawableScale;
-    }
-}
-
-void Fit4By3(int width, int height, int* left, int* bottom, int* fitWidth, int* fitHeight)
-{
-    *fitWidth = width;
-    *fitHeight = height;
-    if (width * 3 > height * 4)
-        *fitWidth = height * 4 / 3;
-    else
-        *fitHeight = width * 3 / 4;
-    *left = (width - *fitWidth) / 2;
-    *bottom = (height - *fitHeight) / 2;
-}
-
-void StepDownFromNative(HGLRC context)
+bool StepDownFromNative(ContextPicture* context, int* width, int* height)
 {
     if ((context->way != PictureWay::Multisampled && context->way != PictureWay::SingleSampled) || !ForgoNative())
-        return;
+        return false;
     fprintf(stderr, "korvale: the native picture at %d x %d dropped more than half its pictures for 2 s; drawing the "
                     "classic picture instead\n", context->target.width, context->target.height);
     MakeTarget(context, PictureWay::Classic);
     BindDrawTarget(context);
-    int width = 0, height = 0;
-    ContextPictureSize(context, &width, &height);
-    PostPlatformMessage(context->window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+    ContextPictureSize(context, width, height);
+    return true;
 }
 
-bool PictureSize(HWND window, int* width, int* height)
+void SetFullscreenPictureSize(int width, int height)
 {
-    HGLRC current = CurrentContext();
+    fullscreenWidth = width;
+    fullscreenHeight = height;
+}
+
+ContextPicture* CurrentPicture() { return current; }
+
+void SetCurrentPicture(ContextPicture* picture) { current = picture; }
+
+bool PictureSize(const PictureWindow* window, int* width, int* height)
+{
     if (!current || current->window != window)
         return false;
     ContextPictureSize(current, width, height);
     return true;
 }
 
-bool ResizePicture(HWND window, int* width, int* height)
+bool ResizePicture(const PictureWindow* window, int* width, int* height)
 {
-    HGLRC current = CurrentContext();
     // Before its context: a window's size is all there is to tell.
     if (!current || current->window != window)
         return !window->fullscreen;
@@ -280,7 +271,7 @@ bool ResizePicture(HWND window, int* width, int* height)
     return PictureSize(window, width, height);
 }
 
-void BindPictureForReading(HGLRC context, int* width, int* height)
+void BindPictureForReading(ContextPicture* context, int* width, int* height)
 {
     ContextPictureSize(context, width, height);
     if (context->target.framebuffer)
@@ -289,7 +280,7 @@ void BindPictureForReading(HGLRC context, int* width, int* height)
         glReadBuffer(GL_BACK);
 }
 
-bool BindShownPictureForReading(HGLRC context, int* width, int* height)
+bool BindShownPictureForReading(ContextPicture* context, int* width, int* height)
 {
     DrawableSize(context->window, width, height);
     if (!context->target.framebuffer) {
@@ -314,9 +305,8 @@ bool BindShownPictureForReading(HGLRC context, int* width, int* height)
     return true;
 }
 
-void ShowPicture(HDC dc)
+void ShowPicture(const PictureWindow* window)
 {
-    HGLRC current = CurrentContext();
     if (!current)
         return;
     if (!current->target.framebuffer) {
@@ -326,7 +316,7 @@ void ShowPicture(HDC dc)
         return;
     }
     int width = 0, height = 0;
-    DrawableSize(dc->window, &width, &height);
+    DrawableSize(window, &width, &height);
     Present(current, 0, width, height);
     BindFramebuffer(GL_FRAMEBUFFER, current->target.framebuffer);
 }

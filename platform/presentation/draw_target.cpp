@@ -1,6 +1,6 @@
 // Framebuffer objects for the picture: found by the GL's version or extensions, loaded under the names that
 // version or extension gives them (the EXT calls take the same arguments and constants as the core ones).
-#include "platform/windows/draw_target.h"
+#include "platform/presentation/draw_target.h"
 
 #include "platform/gles/layer.h"
 

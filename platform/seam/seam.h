@@ -1,8 +1,8 @@
-// The seam between the Windows-style stand-ins and the test harness: what an installed harness asks of them
+// The seam between the platform's stand-ins and the test harness: what an installed harness asks of them
 // (answers, forced failures, hooks), and the record of the calls it counts. Without a harness it is inert.
+// The lowest room but the media readers: the GL layer, the presentation and the Windows-style stand-ins all
+// ask it, and it knows none of them (the answers are the Windows box replies by their values).
 #pragma once
-
-#include "platform/windows/win32.h"
 
 #include <chrono>
 #include <cstdint>
@@ -12,10 +12,13 @@
 
 struct PacerDevice;
 
+// IDYES, as platform/windows/win32.h has it (win_ui.cpp checks that they agree).
+inline constexpr int kHarnessYes = 6;
+
 struct Harness {
     // Replies to the Yes/No message boxes in turn (IDYES or IDNO), the last one repeated; OK boxes are
     // answered with IDOK.
-    std::vector<int> answers{IDYES};
+    std::vector<int> answers{kHarnessYes};
     // Operations made to fail, by platform name ("SetPixelFormat"), or "NAME@N" for the N-th call only.
     std::vector<std::string> failures;
     // The size the picture is shown at (the screen when full screen, the client area a window is resized to),
@@ -34,7 +37,7 @@ struct Harness {
     // The current context is about to be let go: the last frame drawn, never presented, is still readable.
     std::function<void()> onRelease;
     // Every message box, after it has been answered.
-    std::function<void(const char* caption, const char* text, UINT type, int result)> onMessageBox;
+    std::function<void(const char* caption, const char* text, unsigned type, int result)> onMessageBox;
     // Every PlaySoundA call with a file name.
     std::function<void(const char* fileName)> onSound;
     // SwapBuffers shows the picture in the (hidden) window. Recording reads the picture itself and turns this

@@ -1,5 +1,5 @@
 // The harness seam's state: the installed harness, the answers it has given and the calls it counted.
-#include "platform/windows/seam.h"
+#include "platform/seam/seam.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -36,7 +36,7 @@ void SetCurrentHarness(const Harness* harness)
 int NextHarnessAnswer()
 {
     if (!installed || installed->answers.empty())
-        return IDYES;
+        return kHarnessYes;
     const std::vector<int>& answers = installed->answers;
     return answers[std::min(answersGiven++, answers.size() - 1)];
 }

@@ -1,10 +1,11 @@
 // The process entry: reads the command line, makes the data folder the working directory, sets up the ends on
 // TERM and INT and hands over to the demo's WinMain.
 #include "platform/gles/layer.h"
+#include "platform/host/leave_main.h"
 #include "platform/host/startup.h"
 #include "platform/host/termination.h"
-#include "platform/windows/pacer.h"
-#include "platform/windows/resolution.h"
+#include "platform/presentation/pacer.h"
+#include "platform/presentation/resolution.h"
 #include "platform/windows/win32.h"
 
 #include <cstdio>
@@ -126,9 +127,5 @@ int main(int argc, char** argv)
     // Closed in order on TERM or INT; whoever sent it is told so by how the program ends.
     if (TerminationSignal())
         EndByTerminationSignal();
-#ifdef __EMSCRIPTEN__
-    // A page's main that has slept returns its code to nobody (the runtime reports 0): exit hands it over.
-    exit(exitCode);
-#endif
-    return exitCode;
+    return LeaveMain(exitCode);
 }

@@ -6,14 +6,10 @@
 // once, making nothing up. While the sound stands still, and where there is none, the wall clock leads.
 // Pictures are presented on that schedule, vsync where it keeps it; a frame more than one behind has its
 // picture dropped (the frame itself still runs), so demo time never falls behind the music.
-#include "platform/windows/pacer.h"
-#include "platform/windows/sound.h"
+#include "platform/presentation/pacer.h"
+#include "platform/presentation/pacer_target.h"
 
 #include <SDL.h>
-
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -37,72 +33,6 @@ constexpr double kRestartAfter = 0.5;
 // The stretch over which dropping most pictures counts against the picture's resolution.
 constexpr double kDropWindow = 2.0;
 
-// SDL's counter, which the sound services' clock reads too.
-double SdlNow()
-{
-    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
-}
-
-#ifdef __EMSCRIPTEN__
-// In a page the browser shows the canvas once the program gives control back, at its display's next
-// refresh: a picture is presented by waiting for that animation frame, its vsync. Catching up, control goes
-// back only for a moment (a message posted to itself, which browsers do not clamp as they clamp nested
-// timeouts), so that a busy browser's sound and events still run.
-EM_ASYNC_JS(void, WaitForAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
-EM_ASYNC_JS(void, YieldToBrowser, (), {
-    if (!Module.korvaleYield) {
-        const channel = new MessageChannel();
-        const waiting = [];
-        channel.port1.onmessage = () => waiting.shift()();
-        Module.korvaleYield = () => new Promise(resolve => { waiting.push(resolve); channel.port2.postMessage(0); });
-    }
-    await Module.korvaleYield();
-});
-bool pageVsync = true;
-
-void PageSleep(double seconds)
-{
-    if (seconds > 0)
-        emscripten_sleep(static_cast<unsigned>(seconds * 1000.0));
-}
-
-bool PageSwapInterval(int interval)
-{
-    if (interval != 0 && interval != 1)
-        return false;
-    pageVsync = interval == 1;
-    return true;
-}
-
-void PageSwap()
-{
-    if (pageVsync)
-        WaitForAnimationFrame();
-    else
-        YieldToBrowser();
-}
-
-const PacerDevice defaultDevice{SdlNow, PageSleep, PageSwapInterval, PageSwap, SoundDeviceTaken, YieldToBrowser};
-
-// The page's waits are called directly, never through the device: Asyncify follows only direct calls.
-void DeviceSleep(double seconds) { PageSleep(seconds); }
-void DeviceSwap() { PageSwap(); }
-void DevicePass() { YieldToBrowser(); }
-#else
-
-void SdlSleep(double seconds)
-{
-    if (seconds > 0)
-        SDL_Delay(static_cast<Uint32>(seconds * 1000.0));
-}
-
-bool SdlSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
-
-void SdlSwap() { SDL_GL_SwapWindow(SDL_GL_GetCurrentWindow()); }
-
-const PacerDevice defaultDevice{SdlNow, SdlSleep, SdlSwapInterval, SdlSwap, SoundDeviceTaken, nullptr};
-#endif
-
 // The clock frames are due by: wall time plus an offset slewed towards the sound's.
 struct Clock {
     bool started = false;
@@ -114,7 +44,7 @@ struct Clock {
 };
 
 struct Pacer {
-    const PacerDevice* device = &defaultDevice;
+    const PacerDevice* device = TargetPacerDevice();
     bool everyPicture = false;
     bool started = false;
     double start = 0;  // when frame 0 of the schedule was due
@@ -136,18 +66,13 @@ struct Pacer {
 };
 
 Pacer pacer;
+bool (*heardSound)(double* seconds, double* at) = nullptr;
 
 double Now() { return pacer.device->now(); }
 
-#ifndef __EMSCRIPTEN__
-void DeviceSleep(double seconds) { pacer.device->sleep(seconds); }
-void DeviceSwap() { pacer.device->swap(); }
-void DevicePass()
-{
-    if (pacer.device->pass)
-        pacer.device->pass();
-}
-#endif
+void DeviceSleep(double seconds) { TargetSleep(*pacer.device, seconds); }
+void DeviceSwap() { TargetSwap(*pacer.device); }
+void DevicePass() { TargetPass(*pacer.device); }
 
 double ClockNow()
 {
@@ -258,7 +183,7 @@ void PacerUse(const PacerDevice* device)
 {
     const bool every = pacer.everyPicture;
     pacer = Pacer{};
-    pacer.device = device ? device : &defaultDevice;
+    pacer.device = device ? device : TargetPacerDevice();
     pacer.everyPicture = every;
 }
 
@@ -315,10 +240,7 @@ bool PacerEndFrame(bool drawn)
     pacer.figures.seconds = wall - pacer.first;
     pacer.figures.clockSeconds = pacer.clock.last - pacer.firstClock;
     pacer.figures.byTheSound = pacer.clock.bySound;
-#ifdef __EMSCRIPTEN__
-    // For whoever watches the page (its look script): the demo's frame, which shown pictures no longer count.
-    EM_ASM({ Module.korvaleFrames = $0; }, pacer.figures.frames);
-#endif
+    TargetFrameEnded(pacer.figures.frames);
     if (pacer.everyPicture)
         return true;
     // Due by the time this frame's picture would be drawn, the next frame is more than one behind: its picture
@@ -331,6 +253,15 @@ bool PacerEndFrame(bool drawn)
 }
 
 PacerStatistics PacerFigures() { return pacer.figures; }
+
+double SdlSeconds()
+{
+    return static_cast<double>(SDL_GetPerformanceCounter()) / static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+void PacerHearSound(bool (*soundTaken)(double* seconds, double* at)) { heardSound = soundTaken; }
+
+bool TargetSoundTaken(double* seconds, double* at) { return heardSound && heardSound(seconds, at); }
 
 double PacerNextFrameDue()
 {
