@@ -6,13 +6,10 @@
 #include "platform/media/wav.h"
 #include "platform/presentation/pacer.h"
 #include "platform/windows/music.h"
+#include "platform/windows/sound_clock.h"
 #include "platform/windows/win_ui.h"
 
 #include <libopenmpt/libopenmpt.h>
-
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
 
 #include <algorithm>
 #include <cctype>
@@ -32,7 +29,7 @@ struct FMUSIC_MODULE {
 
 namespace {
 
-constexpr int kRate = 44100;
+constexpr int kRate = kSoundRate;
 
 struct Effect {
     std::string name;
@@ -56,39 +53,11 @@ struct Start {
 constexpr int kStartsHeld = 8;
 Start starts[kStartsHeld];
 int startsHeld = 0;
-#ifdef __EMSCRIPTEN__
-// A page mixes on its main thread, which a long frame holds up: a device buffer of 186 ms outlasts a frame of
-// 100 ms. Its clock is the AudioContext's: SDL's handler is wrapped to learn when each chunk will play.
-constexpr int kDeviceChunk = 8192;
-EM_JS(void, KeepPlaybackTimes, (), {
-    const audio = Module['SDL2'] && Module['SDL2'].audio;
-    if (!audio || !audio.scriptProcessorNode)
-        return;
-    const handler = audio.scriptProcessorNode.onaudioprocess;
-    Module.korvaleLateChunks = 0;
-    audio.scriptProcessorNode.onaudioprocess = event => {
-        Module.korvalePlaybackTime = event.playbackTime;
-        // Mixed after it was due to play: the browser played silence (an underrun).
-        if (Module['SDL2'].audioContext.currentTime > event.playbackTime)
-            ++Module.korvaleLateChunks;
-        handler(event);
-    };
-});
-EM_JS(double, ChunkPlaybackTime, (), { return Module.korvalePlaybackTime === undefined ? -1 : Module.korvalePlaybackTime; });
-EM_JS(double, AudioContextTime, (), {
-    const sdl = Module['SDL2'];
-    return sdl && sdl.audioContext && sdl.audioContext.state === 'running' ? sdl.audioContext.currentTime : -1;
-});
-double playbackOffset = 0;  // the AudioContext's time at which the mixer's sample 0 plays
-bool playbackKnown = false;
-double lastContextTime = -1;
-Uint64 contextTimeMovedAt = 0;
-#else
-constexpr int kDeviceChunk = 1024;
-#endif
+// Sample frames the device takes at a time, which depends on the target (sound_clock.h).
+const int kDeviceChunk = SoundDeviceChunk();
 // Effects are placed this far behind their frame's due time, so that one started by a frame that runs a
 // little late still has its place ahead of the mixer: two device chunks.
-constexpr double kEffectLead = 2.0 * kDeviceChunk / 44100.0;
+const double kEffectLead = 2.0 * kDeviceChunk / 44100.0;
 double frameDue = -1;  // the frame being run is due at this much sound taken; negative: unknown
 // The audio thread's scratch space: a fixed size, so mixing never allocates.
 constexpr int kChunkFrames = 1024;
@@ -134,12 +103,7 @@ void AudioCallback(void*, Uint8* stream, int length)
         --startsHeld;
     }
     MixAudio(out + 2 * done, frames - done);
-#ifdef __EMSCRIPTEN__
-    if (const double plays = ChunkPlaybackTime(); plays >= 0) {
-        playbackOffset = plays - static_cast<double>(deviceFrames) / kRate;
-        playbackKnown = true;
-    }
-#endif
+    SoundChunkMixed(deviceFrames);
     deviceFrames += frames;
     deviceTakenAt = SDL_GetPerformanceCounter();
 }
@@ -183,10 +147,7 @@ bool OpenDevice()
     SDL_PauseAudioDevice(device, 0);
     // Frames are due by the sound this device plays.
     PacerHearSound(SoundDeviceTaken);
-#ifdef __EMSCRIPTEN__
-    playbackKnown = false;
-    KeepPlaybackTimes();
-#endif
+    SoundClockOpened();
     return true;
 }
 
@@ -261,25 +222,8 @@ void SoundFrameDue(double seconds) { frameDue = seconds; }
 
 bool SoundDeviceTaken(double* seconds, double* at)
 {
-#ifdef __EMSCRIPTEN__
-    // The sound being played now, in the mixer's samples: it stands still while the browser suspends it.
-    const double time = AudioContextTime();
-    if (!device || !playbackKnown || time < 0)
-        return false;
-    if (time != lastContextTime) {
-        lastContextTime = time;
-        contextTimeMovedAt = SDL_GetPerformanceCounter();
-    }
-    *seconds = lastContextTime - playbackOffset;
-    *at = static_cast<double>(contextTimeMovedAt) / static_cast<double>(SDL_GetPerformanceFrequency());
-#else
     AudioLock lock;
-    if (!device || !deviceTakenAt)
-        return false;
-    *seconds = static_cast<double>(deviceFrames) / kRate;
-    *at = static_cast<double>(deviceTakenAt) / static_cast<double>(SDL_GetPerformanceFrequency());
-#endif
-    return true;
+    return device && SoundClockTaken(deviceFrames, deviceTakenAt, seconds, at);
 }
 
 long HarnessAudioDeviceFrames()

@@ -6,6 +6,7 @@
 #include "platform/host/startup.h"
 #include "platform/host/termination.h"
 #include "platform/windows/gdi_fonts.h"
+#include "platform/windows/sdl_windows.h"
 #include "platform/presentation/picture.h"
 
 #include <algorithm>
@@ -32,12 +33,6 @@ bool fullscreenMode = false;  // the requested full-screen mode is in force
 int cursorCount = 0;
 int lastDisplay = -1;  // the display of the window closed last: the next one opens there
 bool endPosted = false;  // a termination signal has been turned into a close
-#ifdef __EMSCRIPTEN__
-// The page's one SDL window, kept for the page's life and lent to each window the demo opens. SDL's full-screen
-// change calls back into the window that asked for it once the browser has left full screen, which F1 does
-// after the demo has closed that window: a window of its own each time was read after it was freed.
-SDL_Window* pageWindow = nullptr;
-#endif
 HINSTANCE__* const programModule = reinterpret_cast<HINSTANCE__*>(0x400000);
 
 // Frame a window of the given styles adds around its client area.
@@ -222,11 +217,7 @@ bool EnsureVideo()
 {
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
-#ifdef __EMSCRIPTEN__
-    // The page yields only where the program says (its pacer): SDL's own yield in a swap would come through an
-    // indirect call, which the page's Asyncify does not follow.
-    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
-#endif
+    BeforeSdlVideo();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "korvale: no window system: %s\n", SDL_GetError());
         return false;
@@ -419,17 +410,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         createWidth = desktop.w;
         createHeight = desktop.h;
     }
-#ifdef __EMSCRIPTEN__
-    // Resizable from the start: a window that began full screen follows the page's size once it leaves it.
-    flags |= SDL_WINDOW_RESIZABLE;
-    if (pageWindow)
-        SDL_SetWindowFullscreen(pageWindow, fullscreen && !harnessSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    else
-        pageWindow = SDL_CreateWindow(windowName ? windowName : "", left, top, createWidth, createHeight, flags);
-    SDL_Window* sdl = pageWindow;
-#else
-    SDL_Window* sdl = SDL_CreateWindow(windowName ? windowName : "", left, top, createWidth, createHeight, flags);
-#endif
+    SDL_Window* sdl = OpenSdlWindow(windowName ? windowName : "", left, top, createWidth, createHeight, flags,
+                                    fullscreen && !harnessSize);
     if (!sdl)
         return nullptr;
     SDL_DisableScreenSaver();
@@ -452,9 +434,7 @@ BOOL WINAPI DestroyWindow(HWND window)
         return FALSE;
     Send(window, WM_DESTROY, 0, 0);
     lastDisplay = SDL_GetWindowDisplayIndex(window->sdl);
-#ifndef __EMSCRIPTEN__
-    SDL_DestroyWindow(window->sdl);
-#endif
+    CloseSdlWindow(window->sdl);
     // Messages still queued for it go nowhere.
     for (MSG& msg : queue)
         if (msg.hwnd == window)
