@@ -1,8 +1,8 @@
-// Finds the OpenGL ES 3.0 calls through SDL, which asks the context's own driver.
+// Finds the OpenGL ES 3.0 calls of the current context, each of which a harness can make missing.
 #include "platform/gles/es_calls.h"
-#include "platform/seam/seam.h"
 
-#include <SDL.h>
+#include "platform/gles/loader.h"
+#include "platform/seam/seam.h"
 
 #include <cstdio>
 
@@ -12,9 +12,10 @@ bool LoadEsCalls(EsCalls& calls)
 {
     bool all = true;
 #define KORVALE_ES_LOAD(ret, name, params)                                                                      \
-    calls.name = PlatformCallFails("EsEntryPoint")                                                           \
-                     ? nullptr                                                                               \
-                     : reinterpret_cast<ret(*) params>(SDL_GL_GetProcAddress("gl" #name));                   \
+    if (PlatformCallFails("EsEntryPoint"))                                                                   \
+        calls.name = nullptr;                                                                                \
+    else                                                                                                     \
+        LoadGlEntryPoint(calls.name, "gl" #name);                                                            \
     if (!calls.name) {                                                                                       \
         fprintf(stderr, "korvale: the OpenGL ES driver lacks gl%s\n", #name);                                 \
         all = false;                                                                                         \

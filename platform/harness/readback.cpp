@@ -1,6 +1,8 @@
 // Frame read-back for recording: two pixel-buffer objects in turn, so that a frame's copy is handed over one
 // frame later and the drawing does not wait for the copy it has just asked for.
 #include "platform/harness/harness.h"
+
+#include "platform/gles/loader.h"
 #include "platform/harness/pixel_rows.h"
 #include "platform/windows/contexts.h"
 #include "platform/presentation/picture.h"
@@ -35,16 +37,16 @@ bool Prepare(HGLRC context)
     // A new context (F1 reopened the window): the old buffers went with the old one.
     readback = Readback{};
     readback.generation = context->generation;
-    readback.gen = reinterpret_cast<PFNGLGENBUFFERSPROC>(SDL_GL_GetProcAddress("glGenBuffers"));
-    readback.bind = reinterpret_cast<PFNGLBINDBUFFERPROC>(SDL_GL_GetProcAddress("glBindBuffer"));
-    readback.data = reinterpret_cast<PFNGLBUFFERDATAPROC>(SDL_GL_GetProcAddress("glBufferData"));
-    readback.unmap = reinterpret_cast<PFNGLUNMAPBUFFERPROC>(SDL_GL_GetProcAddress("glUnmapBuffer"));
+    LoadGlEntryPoint(readback.gen, "glGenBuffers");
+    LoadGlEntryPoint(readback.bind, "glBindBuffer");
+    LoadGlEntryPoint(readback.data, "glBufferData");
+    LoadGlEntryPoint(readback.unmap, "glUnmapBuffer");
     // Chosen by version, not by lookup: some systems answer any name.
     const GlVersion version = CurrentGlVersion();
     if (version.AtLeast(3, 0) || (!version.es && SDL_GL_ExtensionSupported("GL_ARB_map_buffer_range")))
-        readback.mapRange = reinterpret_cast<PFNGLMAPBUFFERRANGEPROC>(SDL_GL_GetProcAddress("glMapBufferRange"));
+        LoadGlEntryPoint(readback.mapRange, "glMapBufferRange");
     else if (!version.es)
-        readback.map = reinterpret_cast<PFNGLMAPBUFFERPROC>(SDL_GL_GetProcAddress("glMapBuffer"));
+        LoadGlEntryPoint(readback.map, "glMapBuffer");
     if (!readback.gen || !readback.bind || !readback.data || !(readback.mapRange || readback.map) || !readback.unmap)
         return false;
     readback.gen(2, readback.buffers);

@@ -3,6 +3,7 @@
 #include "platform/presentation/draw_target.h"
 
 #include "platform/gles/layer.h"
+#include "platform/gles/loader.h"
 
 #include <SDL.h>
 
@@ -10,7 +11,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -32,13 +32,6 @@ void Bind(GLenum which, unsigned framebuffer)
     bindFramebufferCall(which, framebuffer);
     if (which != GL_READ_FRAMEBUFFER)
         LayerFramebufferBound();
-}
-
-template <typename Call>
-bool Load(Call& call, const char* name, const char* suffix)
-{
-    call = reinterpret_cast<Call>(SDL_GL_GetProcAddress((std::string(name) + suffix).c_str()));
-    return call != nullptr;
 }
 
 // Storage for one renderbuffer; false when the GL refused it (too large, out of memory).
@@ -86,19 +79,19 @@ bool LoadFramebufferCalls(char* why, int whySize)
                  version.es ? "OpenGL ES" : "GL", version.major, version.minor);
         return false;
     }
-    bool loaded = Load(genFramebuffers, "glGenFramebuffers", suffix) &&
-                  Load(deleteFramebuffers, "glDeleteFramebuffers", suffix) &&
-                  Load(bindFramebufferCall, "glBindFramebuffer", suffix) &&
-                  Load(genRenderbuffers, "glGenRenderbuffers", suffix) &&
-                  Load(deleteRenderbuffers, "glDeleteRenderbuffers", suffix) &&
-                  Load(bindRenderbuffer, "glBindRenderbuffer", suffix) &&
-                  Load(renderbufferStorage, "glRenderbufferStorage", suffix) &&
-                  Load(framebufferRenderbuffer, "glFramebufferRenderbuffer", suffix) &&
-                  Load(blitFramebuffer, "glBlitFramebuffer", suffix) &&
-                  Load(checkFramebufferStatus, "glCheckFramebufferStatus", suffix);
+    bool loaded = LoadGlEntryPoint(genFramebuffers, "glGenFramebuffers", suffix) &&
+                  LoadGlEntryPoint(deleteFramebuffers, "glDeleteFramebuffers", suffix) &&
+                  LoadGlEntryPoint(bindFramebufferCall, "glBindFramebuffer", suffix) &&
+                  LoadGlEntryPoint(genRenderbuffers, "glGenRenderbuffers", suffix) &&
+                  LoadGlEntryPoint(deleteRenderbuffers, "glDeleteRenderbuffers", suffix) &&
+                  LoadGlEntryPoint(bindRenderbuffer, "glBindRenderbuffer", suffix) &&
+                  LoadGlEntryPoint(renderbufferStorage, "glRenderbufferStorage", suffix) &&
+                  LoadGlEntryPoint(framebufferRenderbuffer, "glFramebufferRenderbuffer", suffix) &&
+                  LoadGlEntryPoint(blitFramebuffer, "glBlitFramebuffer", suffix) &&
+                  LoadGlEntryPoint(checkFramebufferStatus, "glCheckFramebufferStatus", suffix);
     renderbufferStorageMultisample = nullptr;
     if (multisample)
-        Load(renderbufferStorageMultisample, "glRenderbufferStorageMultisample", suffix);
+        LoadGlEntryPoint(renderbufferStorageMultisample, "glRenderbufferStorageMultisample", suffix);
     if (!loaded)
         snprintf(why, static_cast<size_t>(whySize), "%s %d.%d names framebuffer objects but lacks their calls",
                  version.es ? "OpenGL ES" : "GL", version.major, version.minor);

@@ -1,6 +1,7 @@
 // The desktop's wait for an unshown frame: by a fence on the frame before, or by glFinish.
 #include "platform/windows/unshown_frames.h"
 
+#include "platform/gles/loader.h"
 #include "platform/presentation/draw_target.h"
 #include "platform/windows/contexts.h"
 
@@ -18,11 +19,13 @@ void AwaitFrameBefore(HGLRC context)
     static const GlVersion version = CurrentGlVersion();
     static const bool fences =
         version.es ? version.AtLeast(3, 0) : version.AtLeast(3, 2) || SDL_GL_ExtensionSupported("GL_ARB_sync");
-    static const auto fenceSync = reinterpret_cast<PFNGLFENCESYNCPROC>(SDL_GL_GetProcAddress("glFenceSync"));
-    static const auto clientWaitSync =
-        reinterpret_cast<PFNGLCLIENTWAITSYNCPROC>(SDL_GL_GetProcAddress("glClientWaitSync"));
-    static const auto deleteSync = reinterpret_cast<PFNGLDELETESYNCPROC>(SDL_GL_GetProcAddress("glDeleteSync"));
-    if (!fences || !fenceSync || !clientWaitSync || !deleteSync) {
+    static PFNGLFENCESYNCPROC fenceSync = nullptr;
+    static PFNGLCLIENTWAITSYNCPROC clientWaitSync = nullptr;
+    static PFNGLDELETESYNCPROC deleteSync = nullptr;
+    static const bool found = LoadGlEntryPoint(fenceSync, "glFenceSync") &&
+                              LoadGlEntryPoint(clientWaitSync, "glClientWaitSync") &&
+                              LoadGlEntryPoint(deleteSync, "glDeleteSync");
+    if (!fences || !found) {
         glFinish();
         return;
     }
