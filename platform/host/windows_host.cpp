@@ -1,5 +1,5 @@
-// The real Windows calls behind platform/windows_host.h, and a console for a program started from one.
-// Empty on other systems. Includes <windows.h>, so never platform/win32.h.
+// The real Windows calls behind platform/host/windows_host.h, and a console for a program started from one.
+// Empty on other systems. Includes <windows.h>, so never platform/windows/win32.h.
 #ifdef _WIN32
 #include "platform/host/windows_host.h"
 

@@ -1,5 +1,5 @@
 // What the platform layer asks of the real Windows system when built for it. Kept apart from
-// platform/win32.h: the system's <windows.h> and our stand-ins never meet in one file.
+// platform/windows/win32.h: the system's <windows.h> and our stand-ins never meet in one file.
 #pragma once
 
 #include <filesystem>
