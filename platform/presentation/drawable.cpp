@@ -3,6 +3,8 @@
 
 #include "platform/seam/seam.h"
 
+#include <SDL.h>
+
 void DrawableSize(const PictureWindow* window, int* width, int* height)
 {
     SDL_GL_GetDrawableSize(window->sdl, width, height);

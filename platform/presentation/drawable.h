@@ -2,7 +2,8 @@
 // its drawable's size and the 4:3 fit within it.
 #pragma once
 
-#include <SDL.h>
+// SDL's window; <SDL.h> stays out of this header, which the window stand-ins include before their win32.h.
+struct SDL_Window;
 
 struct PictureWindow {
     SDL_Window* sdl = nullptr;

@@ -8,6 +8,8 @@
 #include "platform/presentation/drawable.h"
 #include "platform/seam/seam.h"
 
+#include <SDL.h>
+
 #include <GL/glext.h>
 
 #include <algorithm>

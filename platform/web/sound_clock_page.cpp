@@ -1,6 +1,8 @@
 // A page's sound clock: the AudioContext's, learnt from SDL's handler as each chunk is mixed.
 #include "platform/windows/sound_clock.h"
 
+#include <SDL.h>
+
 #include <emscripten.h>
 
 namespace {
@@ -50,7 +52,7 @@ void SoundChunkMixed(long first)
     }
 }
 
-bool SoundClockTaken(long, Uint64, double* seconds, double* at)
+bool SoundClockTaken(long, uint64_t, double* seconds, double* at)
 {
     // The sound being played now, in the mixer's samples: it stands still while the browser suspends it.
     const double time = AudioContextTime();

@@ -2,7 +2,7 @@
 // (sound_clock_desktop.cpp); a page asks its AudioContext when each chunk plays (platform/web/sound_clock_page.cpp).
 #pragma once
 
-#include <SDL.h>
+#include <cstdint>
 
 inline constexpr int kSoundRate = 44100;
 
@@ -15,4 +15,4 @@ void SoundChunkMixed(long first);
 // The sound the open device has taken so far, in seconds, and when it took the last of it (SDL's counter, in
 // seconds), given the sample frames mixed for it and when the device took them (0: not yet); false where
 // that is not known.
-bool SoundClockTaken(long frames, Uint64 takenAt, double* seconds, double* at);
+bool SoundClockTaken(long frames, uint64_t takenAt, double* seconds, double* at);
