@@ -12,35 +12,24 @@ web="${KORVALE_WEB_BUILD:-build-web}"
 results="${KORVALE_WEB_RESULTS:-build-web-results}"
 # Software WebGL draws the 6501 frames far slower than the desktop: seconds per run before it counts as hung.
 run_limit="${KORVALE_WEB_RUN_LIMIT:-1200}"
-frames=300,5450,6500
 # The downscaled grey frames' largest mean difference from the Linux build's (scripts/compare-runs.py).
 limit="${KORVALE_WEB_FRAME_LIMIT:-4}"
 
-if ! { command -v chromium && command -v emcc; } > /dev/null &&
-   ! { [ -f /etc/debian_version ] && command -v apt-get > /dev/null; }; then
-  echo "web: SKIPPED: chromium or emscripten missing, and this host has no apt-get to install them" >&2
-  exit 0
-fi
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-missing=()
-for p in chromium ffmpeg; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" > /dev/null
-fi
+. scripts/reference-runs.sh
+skip_unless_installable web "chromium or emscripten" chromium emcc
+install_missing chromium ffmpeg
 
 # The host build (the reference runs, and the generated data/ the browser build preloads), then the browser's,
 # both brought up to date so that no stale program is checked.
 ./scripts/setup.sh > /dev/null
 ./scripts/build-web.sh
 
+reference_runs "$build"
+frames="$reference_frames"
 rm -rf "$results"
-mkdir -p "$results/linux"
-results="$(cd "$results/.." && pwd)/$(basename "$results")"
+mkdir -p "$results"
+results="$(cd "$results" && pwd)"
+ln -s "$reference" "$results/linux"
 work="$(mktemp -d)"
 server=""
 browser=""
@@ -90,13 +79,6 @@ run_page() {
 }
 
 echo "web: korvale-capture in chromium, frames $frames and their sound, and the state over 1000 frames"
-# --bench presents every picture, as the program does, and times each phase: printed below beside the
-# desktop's on the same machine (the frames it reads are three, too few to weigh).
-(cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-  ./korvale-capture --until 6501 --frames "$frames" --out "$results/linux" \
-  --audio "$results/linux/sound.wav" --bench > "$results/linux/console.txt" 2>&1)
-(cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-  ./korvale-capture --until 1000 --state "$results/linux/state.jsonl" > /dev/null 2>&1)
 run_page frames "--until 6501 --frames $frames --out /out --audio /out/sound.wav --bench"
 run_page state "--until 1000 --state /out/state.jsonl"
 
@@ -104,12 +86,12 @@ echo "web: frames a second by phase, chromium's software WebGL 2 against the des
 figures() { sed -n "s/^$1 *frames [0-9]* *mean \([0-9.]*\) fps *median \([0-9.]*\) ms.*/\1 fps (median \2 ms)/p" "$2"; }
 for phase in words planet nova; do
   printf 'web:   %-6s chromium %s, desktop %s\n' "$phase" "$(figures "$phase" "$results/frames/console.txt")" \
-    "$(figures "$phase" "$results/linux/console.txt")"
+    "$(figures "$phase" "$reference/console.txt")"
 done
 grep -m1 '^startup to first' "$results/frames/console.txt" | sed 's/^/web:   chromium: /; s/, [0-9]* pages.*//' || true
 
 # The page sends each picture on as it is written, rather than keeping them all in memory to the end.
 grep -q '^page: 3 picture(s) sent as they were written$' "$results/frames/console.txt" ||
   { echo "web: the page did not send the pictures as they were written:" >&2; grep '^page:' "$results/frames/console.txt" >&2; exit 1; }
-python3 scripts/compare-runs.py web "$results/linux" "$results/frames" "$results/state" "$frames" "$limit"
+python3 scripts/compare-runs.py web "$reference" "$results/frames" "$results/state" "$frames" "$limit"
 echo "web: browser checks passed"

@@ -9,15 +9,11 @@ cd "$(dirname "$0")/.."
 build="${KORVALE_BUILD:-build}"
 win="${KORVALE_WINDOWS_BUILD:-build-windows}"
 cache="${KORVALE_WINDOWS_CACHE:-/var/cache/korvale-windows}"
-frames=300,5450,6500
 # The downscaled grey frames' largest mean difference from the Linux build's (scripts/compare-runs.py).
 limit="${KORVALE_WINDOWS_FRAME_LIMIT:-4}"
 
-if ! { command -v x86_64-w64-mingw32-g++-posix && command -v wine; } > /dev/null &&
-   ! { [ -f /etc/debian_version ] && command -v apt-get > /dev/null; }; then
-  echo "windows: SKIPPED: MinGW-w64 or Wine missing, and this host has no apt-get to install them" >&2
-  exit 0
-fi
+. scripts/reference-runs.sh
+skip_unless_installable windows "MinGW-w64 or Wine" x86_64-w64-mingw32-g++-posix wine
 ./scripts/build-windows.sh
 for tool in wine Xvfb ffmpeg; do
   command -v "$tool" > /dev/null || { echo "windows: $tool is not installed" >&2; exit 1; }
@@ -44,12 +40,10 @@ fi
 # Run from the zip as a user unpacks it, so that a DLL missing from it fails here.
 python3 -m zipfile -e "$win/korvale-windows-x64.zip" "$work/unpacked"
 app="$work/unpacked/korvale-windows-x64"
+reference_runs "$build"
+frames="$reference_frames"
 echo "windows: korvale-capture.exe from the zip under Wine, frames $frames and their sound, and the state over 1000 frames"
-mkdir -p "$work/linux" "$work/wine"
-(cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-  ./korvale-capture --until 6501 --frames "$frames" --out "$work/linux" --audio "$work/linux/sound.wav" > /dev/null 2>&1)
-(cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-  ./korvale-capture --until 1000 --state "$work/linux/state.jsonl" > /dev/null 2>&1)
+mkdir -p "$work/wine"
 start=$(date +%s)
 # The windows driver draws in a hidden window (no EGL for the offscreen one); a hung run meets the timeout.
 (cd "$app" && SDL_VIDEODRIVER=windows SDL_AUDIODRIVER=dummy timeout 300 wine korvale-capture.exe --until 6501 --frames "$frames" \
@@ -60,7 +54,7 @@ start=$(date +%s)
   { echo "windows: korvale-capture.exe failed under Wine:" >&2; tail -n 20 "$work/wine/log" >&2; exit 1; }
 echo "windows: Wine runs took $(( $(date +%s) - start )) s"
 
-python3 scripts/compare-runs.py windows "$work/linux" "$work/wine" "$work/wine" "$frames" "$limit"
+python3 scripts/compare-runs.py windows "$reference" "$work/wine" "$work/wine" "$frames" "$limit"
 
 # Every other picture dropped, as when behind the sound (opengl32's names are imported, so only the one-pixel
 # target puts the pictures aside here): the frames must run as ever.
@@ -69,7 +63,7 @@ python3 scripts/compare-runs.py windows "$work/linux" "$work/wine" "$work/wine" 
   { echo "windows: korvale-capture.exe --drop-pictures failed under Wine:" >&2; tail -n 20 "$work/wine/dropped.log" >&2; exit 1; }
 grep -q "korvale-capture: 499 pictures dropped" "$work/wine/dropped.log" ||
   { echo "windows: --drop-pictures 1 did not drop 499 of 999 pictures:" >&2; cat "$work/wine/dropped.log" >&2; exit 1; }
-cmp "$work/linux/state.jsonl" "$work/wine/dropped.jsonl" ||
+cmp "$reference/state.jsonl" "$work/wine/dropped.jsonl" ||
   { echo "windows: the state with pictures dropped differs from the Linux run's" >&2; exit 1; }
 echo "windows: with every other picture dropped, the state over 1000 frames is unchanged"
 echo "windows: Wine checks passed"
