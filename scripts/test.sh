@@ -2,7 +2,7 @@
 # Sets up and builds like the demo's own start, then runs the whole test suite headless: once as users
 # get it, with the Debian package built and checked, once more built with AddressSanitizer and UBSan, and
 # the audio-device tests built with ThreadSanitizer; then the Windows build under Wine and the browser build
-# in headless chromium, each against the Linux build.
+# in headless chromium, Firefox and WebKitGTK, each against the Linux build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -50,3 +50,6 @@ fi
 
 # The browser build (its libraries cached after the first time), in headless chromium's software WebGL 2.
 "$root/scripts/test-web.sh"
+
+# The same page in Firefox ESR and WebKitGTK on an Xvfb display, played and through its test mode.
+"$root/scripts/test-engines.sh"
