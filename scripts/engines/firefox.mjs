@@ -37,7 +37,7 @@ try {
   const page = (await browser.pages())[0] || await browser.newPage();
   page.on('console', message => lines.push(message.text()));
   page.on('pageerror', error => lines.push(`pageerror: ${error.message}`));
-  const look = expression => page.evaluate(expression);
+  const look = (expression, ...args) => page.evaluate(expression, ...args);
   const frame = () => look(() => window.__look.frame());
   const untilFrame = async target => {
     const timeout = Math.max(10000, 1000 * (target - await frame()) / 4);
@@ -81,8 +81,11 @@ try {
   for (const [name, target, picture] of moments) {
     marks[name] = await untilFrame(target);
     if (name === 'words-end') {
+      check(await look(() => window.__look.tap !== null), `no recording of the page's sound: ` +
+        `${await look(() => window.__look.tapProblem)}`);
+      await look(() => window.__look.record(true));
       parec = spawn('parec', ['-d', 'korvale.monitor', '--raw', '--format=s16le', '--rate=44100', '--channels=2',
-        path.join(results, `${engine}-bangs.raw`)], { stdio: 'ignore' });
+        path.join(results, `${engine}-heard.raw`)], { stdio: 'ignore' });
     }
     figure(`frame ${marks[name][0]} after ${((marks[name][2] - marks.start[2]) / 1000 + 1).toFixed(1)} s` +
       (picture ? `: ${await shot(name)}` : ''));
@@ -91,6 +94,11 @@ try {
   await sleep(1500);
   parec.kill('SIGINT');
   parec = null;
+  await look(name => { window.__look.record(false); window.__look.send(name); }, `${engine}-tap`);
+  await page.waitForFunction(() => window.__look.sent !== null, { timeout: 60000 });
+  const sent = await look(() => window.__look.sent);
+  figure(`the page's own sound: ${sent}`);
+  check(sent.startsWith('sent'), `the page's sound was not sent`);
   figure(`${await look(() => Module.korvaleLateChunks)} sound chunk(s) mixed after they were due to play`);
   const rate = (from, to) => (marks[to][1] - marks[from][1]) / ((marks[to][2] - marks[from][2]) / 1000);
   figure(`pictures a second: words ${rate('words', 'words-end').toFixed(1)}, planet ` +

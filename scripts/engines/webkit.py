@@ -102,8 +102,11 @@ def main():
         for name, target, picture in moments:
             marks[name] = until_frame(target)
             if name == 'words-end':
+                check(look('return window.__look.tap !== null'),
+                      f'no recording of the page\'s sound: {look("return window.__look.tapProblem")}')
+                look('window.__look.record(true)')
                 parec = subprocess.Popen(['parec', '-d', 'korvale.monitor', '--raw', '--format=s16le', '--rate=44100',
-                                          '--channels=2', str(results / f'{ENGINE}-bangs.raw')])
+                                          '--channels=2', str(results / f'{ENGINE}-heard.raw')])
             seconds = (marks[name][2] - marks['start'][2]) / 1000 + 1
             figure(f'frame {marks[name][0]} after {seconds:.1f} s' + (f': {shot(name)}' if picture else ''))
         # The last explosion is placed two sound chunks ahead of its frame, and played later still.
@@ -111,6 +114,11 @@ def main():
         parec.send_signal(2)
         parec.wait()
         parec = None
+        look(f'window.__look.record(false); window.__look.send("{ENGINE}-tap")')
+        wait('window.__look.sent !== null', 60, 'the page\'s sound was not sent')
+        sent = look('return window.__look.sent')
+        figure(f"the page's own sound: {sent}")
+        check(sent.startswith('sent'), "the page's sound was not sent")
         figure(f'{look("return Module.korvaleLateChunks")} sound chunk(s) mixed after they were due to play')
 
         def rate(a, b):
