@@ -75,6 +75,17 @@ url="$(head -n 1 "$work/server")"
 (cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ./korvale-capture --until 8522 \
   --state "$work/bangs-state.jsonl" > /dev/null 2>&1)
 figures() { sed -n "s/^$1 *frames [0-9]* *mean \([0-9.]*\) fps *median \([0-9.]*\) ms.*/\1 fps (median \2 ms)/p" "$2"; }
+# Runs $driver for engine $1 in a process group of its own, its output in $results/$1.log, and ends whatever
+# of the engine is left once it has ended: a browser whose session broke outlives its driver otherwise.
+run_driver() {
+  local pid status=0
+  setsid "${driver[@]}" "$url" "$results" "$results/shots" "$run_limit" > "$results/$1.log" 2>&1 &
+  pid=$!
+  wait "$pid" || status=$?
+  kill -- "-$pid" 2>/dev/null || true
+  cat "$results/$1.log"
+  return "$status"
+}
 failed=()
 for engine in $engines; do
   start=$(date +%s)
@@ -89,7 +100,7 @@ for engine in $engines; do
   # once in four runs here, the page's state untouched). Such a crash is tried once more, and said; a second
   # one, or any other fault, fails.
   tries=0
-  until "${driver[@]}" "$url" "$results" "$results/shots" "$run_limit" 2>&1 | tee "$results/$engine.log"; do
+  until run_driver "$engine"; do
     tries=$((tries + 1))
     if [ "$tries" -ge 2 ] || ! grep -q 'WebProcess CRASHED' "$results/$engine.log"; then
       failed+=("$engine: its run")
