@@ -159,4 +159,10 @@ bool HarnessPictureDropped()
     return context && context->dropping;
 }
 
+void HarnessDropPicture(bool drop)
+{
+    if (const HGLRC context = CurrentContext())
+        DropNextPicture(context, drop);
+}
+
 void HarnessMixAudio(int16_t* out, int frames) { MixAudio(out, frames); }

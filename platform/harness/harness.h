@@ -43,6 +43,10 @@ void HarnessFinishDrawing();
 
 // Whether the current frame's picture is dropped (Harness::droppedRun): drawn nowhere the harness can read.
 bool HarnessPictureDropped();
+// Drops the picture of the frame about to start, or draws it: a run that reads only some pictures need not
+// draw the others (under an emulated CPU, most of its time). Called between frames; before there is a context,
+// nothing to drop.
+void HarnessDropPicture(bool drop);
 
 // Mix `frames` stereo sample frames (44100 Hz, 16-bit) of music and effect into out (2 * frames values).
 // Under the harness nothing plays on its own: the mixer advances only when pulled.

@@ -144,6 +144,8 @@ void OnIdle()
     run.pending = true;
     run.startDemoFrame = demoFrame;
     run.startPlanet = sceneSwitch;
+    if (run.options.onlyListed)
+        HarnessDropPicture(!FrameListed(run.options, demoFrame));
     StartupFirstFrameBegins();
     ++run.renderCalls;
     if (run.options.bench)
@@ -268,7 +270,7 @@ int main(int argc, char** argv)
         exitCode = exitCode ? exitCode : 3;
     if (run.options.bench)
         PrintBench(width, height);
-    if (run.options.droppedRun)
+    if (run.options.droppedRun || run.options.onlyListed)
         fprintf(stderr, "korvale-capture: %ld pictures dropped\n", run.dropped);
     if (run.glErrors)
         fprintf(stderr, "korvale-capture: GL errors after %ld pictures, the first (0x%04x) in call %ld\n", run.glErrors,

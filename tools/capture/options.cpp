@@ -20,10 +20,12 @@ void PrintUsage(FILE* out)
         out,
         "usage: korvale-capture [--frames LIST|all] [--out DIR] [--until N] [--keys CALL:KEY:down|up,...]\n"
         "                       [--answer yes|no[,...]] [--fail OP[@N]] [--state FILE] [--audio FILE.wav] [--bench]\n"
-        "                       [--video FILE.mp4] [--size WxH] [--gl classic|es] [--drop-pictures N] [--help]\n"
+        "                       [--video FILE.mp4] [--size WxH] [--gl classic|es] [--drop-pictures N]\n"
+        "                       [--only-listed] [--help]\n"
         "  KEY is one of ESC SPACE F1 0 1 2; LIST is comma-separated numbers or ranges A-B, none past --until - 1\n"
         "  --drop-pictures N drops the pictures of N frames after each one drawn, as the program does when it is\n"
-        "  behind its sound: the frames still run, so their state and sound must not change\n");
+        "  behind its sound: the frames still run, so their state and sound must not change\n"
+        "  --only-listed drops the pictures of the frames --frames does not list, for a run that must be quick\n");
 }
 
 [[noreturn]] void Usage(const std::string& problem)
@@ -154,6 +156,8 @@ Options ParseOptions(int argc, char** argv)
             options.gl = api == "es" ? GlApi::Es : GlApi::Classic;
         } else if (arg == "--drop-pictures") {
             options.droppedRun = static_cast<int>(Number(value()));
+        } else if (arg == "--only-listed") {
+            options.onlyListed = true;
         } else if (arg == "--bench") {
             options.bench = true;
         } else if (arg == "--help") {
@@ -176,6 +180,10 @@ Options ParseOptions(int argc, char** argv)
     // A dropped picture is never drawn: there is nothing to write of it.
     if (options.droppedRun && (options.allFrames || !options.frameRanges.empty() || !options.videoPath.empty()))
         Usage("--drop-pictures draws only some pictures: it cannot go with --frames or --video");
+    // The frames between the listed ones must be drawn for a video, and for a benchmark's times.
+    if (options.onlyListed && (options.frameRanges.empty() || options.droppedRun || !options.videoPath.empty() ||
+                               options.bench))
+        Usage("--only-listed needs --frames LIST and cannot go with --drop-pictures, --video or --bench");
     // The call with index N starts at demoFrame N at most: later frames would never be drawn.
     for (const auto& [first, last] : options.frameRanges)
         if (last > options.until - 1)

@@ -32,6 +32,7 @@ struct Options {
     int height = 0;
     GlApi gl = ChosenGlApi();  // --gl; the build's own GL unless asked
     int droppedRun = 0;  // --drop-pictures: after each picture drawn, this many dropped
+    bool onlyListed = false;  // --only-listed: the pictures of the frames not listed are dropped
 };
 
 // The most frames a run with --audio or --video may present: a WAV file counts its bytes in 32 bits, so
