@@ -2,7 +2,8 @@
 # Sets up and builds like the demo's own start, then runs the whole test suite headless: once as users
 # get it, with the Debian package built and checked, once more built with AddressSanitizer and UBSan, and
 # the audio-device tests built with ThreadSanitizer; then the Windows build under Wine and the browser build
-# in headless chromium, Firefox and WebKitGTK, each against the Linux build.
+# in headless chromium, Firefox and WebKitGTK, and the arm64 build under qemu-user, each against the Linux
+# build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -53,3 +54,6 @@ fi
 
 # The same page in Firefox ESR and WebKitGTK on an Xvfb display, played and through its test mode.
 "$root/scripts/test-engines.sh"
+
+# The arm64 build and its Debian package, run under qemu-user with arm64's Mesa.
+"$root/scripts/test-arm64.sh"
