@@ -46,8 +46,7 @@ ln -sfn "$host_build/data" "$out/data"
 cp Korvale.ttf "$out/"
 
 rm -f "$out"/korvale_*.deb
-# dpkg-shlibdeps reads arm64 programs with arm64's objdump and looks their libraries up among arm64's.
-(cd "$out" && DEB_HOST_ARCH=arm64 cpack -G DEB > /dev/null)
+(cd "$out" && cpack -G DEB > /dev/null)
 deb=("$out"/korvale_*_arm64.deb)
 [ -f "${deb[0]}" ] || { echo "build-arm64: no arm64 package was made" >&2; exit 1; }
 echo "build-arm64: ${deb[0]} ($(stat -c %s "${deb[0]}") bytes)"
