@@ -2,8 +2,8 @@
 # The arm64 build run under qemu-user with Debian's arm64 Mesa (llvmpipe) against the Linux x86-64 build, for
 # --gl classic and --gl es: the state over 1000 frames and the sound over the run identical, frames 300, 5450
 # and 6500 alike. The arm64 package checked as the amd64 one is, and against it.
-# Builds what it needs first (./scripts/build-arm64.sh); skips, saying so, only where the cross compiler, qemu
-# or Debian's arm64 packages cannot be installed.
+# Builds what it needs first (./scripts/build-arm64.sh); skips, saying so, only where the host has no apt-get
+# to install the cross compiler and qemu, or its package sources offer no arm64 packages, cross compiler or qemu.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${KORVALE_BUILD:-build}"
@@ -18,7 +18,7 @@ start=$(date +%s)
 status=0
 KORVALE_BUILD="$build" KORVALE_ARM64_BUILD="$arm" ./scripts/build-arm64.sh || status=$?
 if [ "$status" = 3 ]; then
-  echo "arm64: SKIPPED: Debian's arm64 packages cannot be installed here (above)" >&2
+  echo "arm64: SKIPPED: this host's package sources offer no arm64 build (above)" >&2
   exit 0
 fi
 [ "$status" = 0 ] || exit "$status"
