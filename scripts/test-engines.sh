@@ -12,6 +12,7 @@ build="${KORVALE_BUILD:-build}"
 web="${KORVALE_WEB_BUILD:-build-web}"
 results="${KORVALE_ENGINES_RESULTS:-build-engines-results}"
 run_limit="${KORVALE_WEB_RUN_LIMIT:-1200}"
+driver_limit="${KORVALE_ENGINES_DRIVER_LIMIT:-900}"
 # chromium's limit (scripts/test-web.sh): the downscaled grey frames' largest mean difference.
 limit="${KORVALE_WEB_FRAME_LIMIT:-4}"
 engines="${KORVALE_ENGINES:-firefox webkit}"
@@ -76,10 +77,12 @@ url="$(head -n 1 "$work/server")"
   --state "$work/bangs-state.jsonl" > /dev/null 2>&1)
 figures() { sed -n "s/^$1 *frames [0-9]* *mean \([0-9.]*\) fps *median \([0-9.]*\) ms.*/\1 fps (median \2 ms)/p" "$2"; }
 # Runs $driver for engine $1 in a process group of its own, its output in $results/$1.log, and ends whatever
-# of the engine is left once it has ended: a browser whose session broke outlives its driver otherwise.
+# of the engine is left once it has ended: a browser whose session broke outlives its driver otherwise. A
+# driver stuck in a call the engine never answers is stopped after $driver_limit s (a whole run takes about
+# 200 s here).
 run_driver() {
   local pid status=0
-  setsid "${driver[@]}" "$url" "$results" "$results/shots" "$run_limit" > "$results/$1.log" 2>&1 &
+  setsid timeout "$driver_limit" "${driver[@]}" "$url" "$results" "$results/shots" "$run_limit" > "$results/$1.log" 2>&1 &
   pid=$!
   wait "$pid" || status=$?
   kill -- "-$pid" 2>/dev/null || true
@@ -114,6 +117,14 @@ for engine in $engines; do
   python3 scripts/bang-times.py "$work/bangs-state.jsonl" "$results/$engine-tap/sound.raw" "$build/data" \
     --from 5025 --to 8521 --rate "$(cat "$results/$engine-tap/rate.txt")" | sed "s/^/engines: $engine: /" ||
     failed+=("$engine: the explosions")
+  # Where the page's player went without sound, it played silence in place of what was due (gaps.txt: where in
+  # the recording and how long, in sample frames); a little is a page held up on a busy machine.
+  awk -v engine="$engine" -v rate="$(cat "$results/$engine-tap/rate.txt")" '
+    { n++; frames += $2; at = at sprintf(" %.1f ms at %.2f s,", 1000 * $2 / rate, $1 / rate) }
+    END { printf "engines: %s: the player went without sound %d time(s) in the recording, %.1f ms in all (limit %d ms)%s\n",
+          engine, n, 1000 * frames / rate, limit, n ? ":" substr(at, 1, length(at) - 1) : ""
+          exit 1000 * frames / rate > limit }' limit=500 "$results/$engine-tap/gaps.txt" ||
+    failed+=("$engine: the sound went missing")
   # Heard through the sound server: the engine's and the server's buffers add delays of their own, which on a
   # busy machine grow where they run dry; told, not checked.
   echo "engines: $engine: the same explosions as the sound server played them (for the record)"

@@ -179,11 +179,15 @@ function instrument({ hz, audio }) {
   const connect = AudioNode.prototype.connect;
   AudioNode.prototype.connect = function (target, ...rest) {
     const result = connect.call(this, target, ...rest);
-    if (target instanceof AudioDestinationNode && !this.__lookTap) {
+    if (!(target instanceof AudioDestinationNode) || this.__lookTap) return result;
+    // One tap a context, fed by every node the program connects to its speakers.
+    if (target.__lookGather) {
+      connect.call(this, target.__lookGather);
+    } else {
       const context = target.context;
       look.contextStates.push(['connect', context.state, performance.now()]);
       context.addEventListener('statechange', () => look.contextStates.push([context.state, performance.now()]));
-      const gather = context.createGain();
+      const gather = target.__lookGather = context.createGain();
       connect.call(this, gather);
       context.audioWorklet.addModule(tapUrl).then(() => {
         const tap = new AudioWorkletNode(context, 'look-tap');

@@ -99,7 +99,10 @@ try {
   const sent = await look(() => window.__look.sent);
   figure(`the page's own sound: ${sent}`);
   check(sent.startsWith('sent'), `the page's sound was not sent`);
-  figure(`${await look(() => Module.korvaleLateChunks)} sound chunk(s) mixed after they were due to play`);
+  figure(`${await look(() => Module.korvaleLateChunks)} sound chunk(s) mixed after they were due to play; the ` +
+    `player's silences (context s, frames) ${await look(() => JSON.stringify(Module.korvaleGaps))}, the ` +
+    `recording from ${await look(() => window.__look.tap.start)} s; ${await look(() => Module.korvaleSkipped)} ` +
+    'sample frames dropped as too late');
   const rate = (from, to) => (marks[to][1] - marks[from][1]) / ((marks[to][2] - marks[from][2]) / 1000);
   figure(`pictures a second: words ${rate('words', 'words-end').toFixed(1)}, planet ` +
     `${rate('planet', 'planet-end').toFixed(1)}, nova ${rate('nova', 'nova-end').toFixed(1)}`);

@@ -119,7 +119,10 @@ def main():
         sent = look('return window.__look.sent')
         figure(f"the page's own sound: {sent}")
         check(sent.startswith('sent'), "the page's sound was not sent")
-        figure(f'{look("return Module.korvaleLateChunks")} sound chunk(s) mixed after they were due to play')
+        figure(f'{look("return Module.korvaleLateChunks")} sound chunk(s) mixed after they were due to play; the '
+               f'player\'s silences (context s, frames) {look("return JSON.stringify(Module.korvaleGaps)")}, the '
+               f'recording from {look("return window.__look.tap.start")} s; {look("return Module.korvaleSkipped")} '
+               'sample frames dropped as too late')
 
         def rate(a, b):
             return (marks[b][1] - marks[a][1]) / ((marks[b][2] - marks[a][2]) / 1000)
