@@ -8,16 +8,16 @@
 
 namespace {
 
-// SDL's script processor only paces the mixing: its output is silenced and each chunk goes to the worklet.
-// A processor's own output fails a page whose thread was held up: the browser plays silence until the chunk
-// comes, then plays on late, and may throw chunks away to catch up (Firefox does past half a second) without
-// its playback times telling, so the clock would be off by a chunk from then on. The worklet plays as a sound
-// card does: silence while it has no sound, in place of the sound due meanwhile, which it skips, so that what
-// follows keeps its time; it says where and how long (Module.korvaleGaps: context seconds, sample frames) and
-// when each chunk, or the rest of one, started; chunks it had to drop are counted (Module.korvaleSkipped, in
-// sample frames). It starts half a chunk after the first one comes, a margin for
-// the page's thread that keeps the mixer within the two chunks effects are placed ahead. Elsewhere, and
-// without AudioWorklet (a page not served securely), the processor plays, as SDL has it.
+// In Firefox, SDL's script processor only paces the mixing: its output is silenced and each chunk goes to the
+// worklet. A processor's own output fails a page whose thread was held up: the browser plays silence until the
+// chunk comes, then plays on late, and may throw chunks away to catch up (Firefox does past half a second)
+// without its playback times telling, so the clock would be off by a chunk from then on. The worklet plays as a
+// sound card does: silence while it has no sound, in place of the sound due meanwhile, which it skips, so that
+// what follows keeps its time; it says where and how long (Module.korvaleGaps: context seconds, sample frames)
+// and when each chunk, or the rest of one, started; chunks it had to drop are counted (Module.korvaleSkipped,
+// in sample frames). It starts half a chunk after the first one comes, a margin for the page's thread that keeps
+// the mixer within the two chunks effects are placed ahead. Elsewhere, and without AudioWorklet (a page not
+// served securely), the processor plays, as SDL has it.
 EM_JS(void, KeepPlaybackTimes, (), {
     const sdl = Module['SDL2'];
     const audio = sdl && sdl.audio;
@@ -33,8 +33,9 @@ EM_JS(void, KeepPlaybackTimes, (), {
     Module.korvalePlaybackTime = undefined;
     // Firefox's processor is the one that throws chunks away unseen; the others keep theirs, and WebKitGTK
     // restarts its sound output for each worklet, which hung a page with two worklets there.
-    const player = { on: !!(context.audioWorklet && window.AudioWorkletNode) && navigator.userAgent.includes('Firefox/'),
-                     node: null, waiting: [], free: [], loading: false };
+    const worklets = !!(context.audioWorklet && window.AudioWorkletNode);
+    const player = { on: worklets && navigator.userAgent.includes('Firefox/'), node: null, waiting: [], free: [],
+                     loading: false };
     // Loaded once the context runs, when the first chunk is asked for.
     const load = () => {
         player.loading = true;
@@ -99,7 +100,8 @@ EM_JS(void, KeepPlaybackTimes, (), {
         });`;
         const url = URL.createObjectURL(new Blob([code], { type: 'text/javascript' }));
         context.audioWorklet.addModule(url).then(() => {
-            const node = new AudioWorkletNode(context, 'korvale-player', { numberOfInputs: 0, outputChannelCount: [2] });
+            const node = new AudioWorkletNode(context, 'korvale-player',
+                                              { numberOfInputs: 0, outputChannelCount: [2] });
             node.port.onmessage = e => {
                 const m = e.data;
                 if (m.done) {
