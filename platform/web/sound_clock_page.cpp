@@ -31,8 +31,8 @@ EM_JS(void, KeepPlaybackTimes, (), {
     Module.korvaleSkipped = 0;
     Module.korvaleChunkStart = null;
     Module.korvalePlaybackTime = undefined;
-    // Firefox's processor is the one that throws chunks away unseen; the others keep theirs, and WebKitGTK
-    // restarts its sound output for each worklet, which hung a page with two worklets there.
+    // Firefox's processor throws chunks away unseen once the page is half a second behind; WebKitGTK restarts
+    // its sound output for each worklet, which hung a page with two worklets there, so it keeps its processor.
     const worklets = !!(context.audioWorklet && window.AudioWorkletNode);
     const player = { on: worklets && navigator.userAgent.includes('Firefox/'), node: null, waiting: [], free: [],
                      loading: false };
